@@ -1,0 +1,138 @@
+#include "inventory/cleanupscan/cleanupscan.h"
+
+#include <cstring>
+
+#include "inventory/common/wide_inventory.h"
+#include "inventory/common/wow64.h"
+#include "platform/console.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/text.h"
+
+namespace cleanupscan {
+namespace {
+
+constexpr char16_t kPackageKey[] = u"SOFTWARE\\ORVO\\ManageableUpdatePackage\\ZerbixRemovalTool";
+constexpr char16_t kVersionValue[] = u"Version";
+constexpr char kToolVersion[] = "2.5.0";
+constexpr char kNothingInstalled[] = "0.0.0";
+constexpr char16_t kDefaultOutput[] = u"OutputFile.xml";
+constexpr char kHelp[] = "Help: Pass arguments like : {-o <OutputFileName>.xml}";
+constexpr char16_t kFallbackDevice[] = u"ROOT\\ORVOUTILS\\0000";
+constexpr std::uint32_t kVersionBufferBytes = 1024;
+constexpr std::uint32_t kStoredVersionBytes = 16;
+
+constexpr ModuleIdentity kIdentity{u"111084", u"Orvo Zerbix Removal Utility", u"APAC"};
+
+bool TryOpen(const char16_t* name, std::uint32_t access) {
+  const platform::Handle handle = platform::CreateFileW(name, access, 0, platform::kOpenExisting, 0);
+  if (handle == platform::kInvalidHandle) return false;
+  platform::CloseHandle(handle);
+  return true;
+}
+
+std::u16string Wide(const char* ascii) { return std::u16string(ascii, ascii + std::strlen(ascii)); }
+
+std::u16string ChooseOutputPath(const std::vector<std::u16string>& arguments) {
+  if (arguments.size() > 2) {
+    platform::WriteStdout(kHelp, sizeof kHelp - 1);
+    return kDefaultOutput;
+  }
+  if (arguments.size() == 2 && arguments[0] == u"-o" &&
+      (arguments[1].find(u".xml") != std::u16string::npos ||
+       arguments[1].find(u".XML") != std::u16string::npos)) {
+    return arguments[1];
+  }
+  return kDefaultOutput;
+}
+
+}  // namespace
+
+bool ProbeRemovalDriver(ProbeVariant variant) {
+  if (variant == ProbeVariant::A) {
+    if (TryOpen(u"\\\\.\\Zerbix_2_3", 0)) return true;
+  } else {
+    if (TryOpen(u"\\\\.\\Zerbix_2_5", platform::kGenericRead | platform::kGenericWrite)) return true;
+  }
+  return TryOpen(kFallbackDevice, 0);
+}
+
+std::u16string ReadPackageVersion() {
+  platform::RegKey key = 0;
+  if (platform::RegOpenKeyW(platform::kHkeyLocalMachine, kPackageKey, platform::kKeyRead, &key) !=
+      platform::kSuccess) {
+    return u"";
+  }
+  std::uint8_t buffer[kVersionBufferBytes] = {};
+  std::uint32_t size = sizeof buffer;
+  std::uint32_t type = 0;
+  const platform::Status status = platform::RegQueryValueW(key, kVersionValue, &type, buffer, &size);
+  platform::RegCloseKey(key);
+  if (status != platform::kSuccess) return u"";
+  // The size comes from the registry: never read past the buffer, and an odd
+  // last byte is no character.
+  const std::size_t units = (size < sizeof buffer ? size : sizeof buffer) / 2;
+  std::u16string text;
+  for (std::size_t i = 0; i < units; ++i) {
+    const char16_t ch = static_cast<char16_t>(buffer[2 * i] | (buffer[2 * i + 1] << 8));
+    if (ch == 0) break;
+    text += ch;
+  }
+  return text;
+}
+
+platform::Status WritePackageVersion(const char* version) {
+  platform::RegKey key = 0;
+  if (platform::RegOpenKeyW(platform::kHkeyLocalMachine, kPackageKey, platform::kKeyWrite, &key) !=
+      platform::kSuccess) {
+    platform::RegKey created = 0;
+    if (platform::RegCreateKeyW(platform::kHkeyLocalMachine, kPackageKey,
+                                platform::kRegOptionNonVolatile, platform::kKeyWrite,
+                                &created) != platform::kSuccess) {
+      return platform::kSuccess;  // nothing written; the caller's re-read sees no change
+    }
+    platform::RegCloseKey(created);
+    const platform::Status reopened =
+        platform::RegOpenKeyW(platform::kHkeyLocalMachine, kPackageKey, platform::kKeyWrite, &key);
+    if (reopened != platform::kSuccess) return reopened;
+  }
+  char16_t stored[kStoredVersionBytes / 2] = {};
+  const int length = static_cast<int>(strnlen(version, kStoredVersionBytes / 2));
+  if (platform::AnsiToWide(version, length, stored, kStoredVersionBytes / 2) == 0) {
+    platform::RegCloseKey(key);
+    return platform::kErrorInvalidData;
+  }
+  std::uint8_t bytes[kStoredVersionBytes];
+  for (std::size_t i = 0; i < kStoredVersionBytes / 2; ++i) {
+    bytes[2 * i] = static_cast<std::uint8_t>(stored[i] & 0xFF);
+    bytes[2 * i + 1] = static_cast<std::uint8_t>(stored[i] >> 8);
+  }
+  const platform::Status status =
+      platform::RegSetValueW(key, kVersionValue, platform::kRegSz, bytes, sizeof bytes);
+  platform::RegCloseKey(key);
+  return status;
+}
+
+int Run(const std::vector<std::u16string>& arguments) {
+  const std::u16string outputPath = ChooseOutputPath(arguments);
+  if (!IsRunningUnderWow64()) {
+    WriteWideInventory(outputPath, InventoryForm::Empty, u"", kIdentity);
+    return 0;
+  }
+  const bool probeA = ProbeRemovalDriver(ProbeVariant::A);
+  const bool probeB = ProbeRemovalDriver(ProbeVariant::B);
+  const bool driverPresent = probeA || probeB;
+
+  std::u16string version = ReadPackageVersion();
+  const char* record = nullptr;
+  if (!driverPresent && version.empty()) record = kToolVersion;
+  if (driverPresent && version == Wide(kToolVersion)) record = kNothingInstalled;
+  if (record != nullptr && WritePackageVersion(record) == platform::kSuccess) {
+    version = ReadPackageVersion();
+  }
+  if (version.empty()) version = Wide(kNothingInstalled);
+  WriteWideInventory(outputPath, InventoryForm::Full, version, kIdentity);
+  return 0;
+}
+
+}  // namespace cleanupscan

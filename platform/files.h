@@ -1,0 +1,36 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/status.h"
+
+// Files and devices, opened as CreateFileW opens them, and text files written
+// through the C runtime in text mode.
+namespace platform {
+
+using Handle = std::uintptr_t;
+inline constexpr Handle kInvalidHandle = static_cast<Handle>(-1);
+
+inline constexpr std::uint32_t kGenericRead = 0x80000000u;
+inline constexpr std::uint32_t kGenericWrite = 0x40000000u;
+inline constexpr std::uint32_t kFileShareRead = 0x1;
+inline constexpr std::uint32_t kFileShareWrite = 0x2;
+inline constexpr std::uint32_t kCreateAlways = 2;
+inline constexpr std::uint32_t kOpenExisting = 3;
+inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
+
+// Returns kInvalidHandle on failure; LastError() then tells why.
+Handle CreateFileW(const char16_t* name, std::uint32_t access, std::uint32_t share,
+                   std::uint32_t disposition, std::uint32_t flags);
+bool WriteFile(Handle file, const void* data, std::uint32_t size, std::uint32_t* written);
+bool CloseHandle(Handle handle);
+Status LastError();
+
+// A C runtime stream opened in text mode: each LF written reaches the file as
+// CR LF. mode is fopen's ("w", "at+", ...) without the text/binary letter.
+struct TextFile;
+TextFile* OpenTextFile(const char* path, const char* mode);
+void WriteText(TextFile* file, const char* text, std::size_t length);
+void CloseTextFile(TextFile* file);
+
+}  // namespace platform

@@ -1,0 +1,3 @@
+#include "platform/process.h"
+
+int main() { return ProgramMain(); }

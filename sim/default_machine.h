@@ -1,0 +1,9 @@
+#pragma once
+
+namespace sim {
+
+// The machine used when INVSIM_MACHINE is unset: a 64-bit laptop with the
+// update packages installed. Its changes stay in memory.
+extern const char kDefaultMachineJson[];
+
+}  // namespace sim

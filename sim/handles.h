@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/files.h"
+
+// Handles that the simulated CreateFileW hands out.
+namespace sim {
+
+enum class HandleKind { File, Device };
+
+struct OpenObject {
+  HandleKind kind = HandleKind::File;
+  std::u16string name;  // as the program passed it
+  std::uint32_t access = 0;
+  std::uint32_t share = 0;
+  int fd = -1;  // File: the host file
+};
+
+platform::Handle AddHandle(const OpenObject& object);
+OpenObject* FindHandle(platform::Handle handle);
+bool RemoveHandle(platform::Handle handle);
+// Open handles whose name matches, ignoring case (for share modes).
+int CountOpen(const std::u16string& name);
+
+void SetLastError(platform::Status status);
+
+// "\\.\"-style names are devices of the machine; other names are host files.
+bool IsDeviceName(const std::u16string& name);
+// The host path for a Windows file name: backslashes become slashes, C:\ is
+// the machine's drive folder, relative names stay relative to the current
+// directory. Returns false for other drives.
+bool HostPath(const std::u16string& name, std::string* path);
+
+}  // namespace sim
