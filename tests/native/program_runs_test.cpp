@@ -42,7 +42,7 @@ class ProgramRunTest : public ::testing::Test {
 };
 
 struct ShippedCase {
-  const char* machine;
+  const char* machine;  // file name, also the test's name
   const char* reported;
   bool changesMachine;
 };
@@ -73,7 +73,15 @@ INSTANTIATE_TEST_SUITE_P(
                       ShippedCase{"driver-other-version.json", "2.4.1", false},
                       ShippedCase{"driver-no-version.json", "0.0.0", false},
                       ShippedCase{"removed.json", "2.5.0", false},
-                      ShippedCase{"not-administrator.json", "0.0.0", false}));
+                      ShippedCase{"not-administrator.json", "0.0.0", false}),
+    [](const auto& info) {
+      std::string name = info.param.machine;
+      name = name.substr(0, name.find('.'));
+      for (char& c : name) {
+        if (c == '-') c = '_';
+      }
+      return name;
+    });
 
 TEST_F(ProgramRunTest, SavedMachineKeepsTheRecordedValueAsSixteenBytes) {
   const std::string machine = CopyMachine("cleanupscan/fresh-install.json");

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds the suite for the built-in simulated machine and runs its modules
+# there, showing what each one reported.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+scripts/install-deps.sh
+cmake --preset native >/dev/null
+cmake --build --preset native -j2 >/dev/null
+
+out="$root/build/demo"
+rm -rf "$out"
+mkdir -p "$out"
+cd "$out"
+unset INVSIM_MACHINE
+
+echo "== cleanupscan -o cleanupscan.xml (built-in machine)"
+"$root/build/native/inventory/cleanupscan" -o cleanupscan.xml
+echo "exit code $?; document $out/cleanupscan.xml (UTF-16LE):"
+iconv -f UTF-16LE -t UTF-8 cleanupscan.xml
+echo
