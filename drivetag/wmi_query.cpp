@@ -1,6 +1,5 @@
 #include "drivetag/wmi_query.h"
 
-#include "drivetag/text_convert.h"
 #include "platform/text.h"
 
 namespace drivetag {

@@ -200,3 +200,54 @@ TEST_F(DrivetagTest, SecondRunWritesNothingForLongAndNonAsciiFacts) {
 }
 
 }  // namespace
+
+namespace {
+
+// Values enter the scratch fields and the facts table cut to fit, with their
+// terminator, and never beyond their field.
+TEST(FactFieldsTest, ScratchFieldsHoldAtMost199Characters) {
+  std::vector<char16_t> scratch(drivetag::kDriverScratchChars + 1, u'#');
+  scratch.back() = u'!';
+  drivetag::StoreScratch(scratch.data(), 3, std::u16string(300, u'v'));
+  EXPECT_EQ(drivetag::ScratchField(scratch.data(), 3), std::u16string(199, u'v'));
+  EXPECT_EQ(scratch[800], u'!');
+  drivetag::StoreScratch(scratch.data(), 0, std::u16string(u"ab\0cd", 5));
+  EXPECT_EQ(drivetag::ScratchField(scratch.data(), 0), u"ab");
+}
+
+struct CutCase {
+  int type;
+  std::u16string fact;
+  std::u16string stored;
+};
+
+class FactCutTest : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(FactCutTest, StoresWhatFitsTheFieldAndTheValueArea) {
+  std::vector<char16_t> table(drivetag::kFactsTableChars, u'#');
+  drivetag::StoreFact(table.data(), GetParam().type, GetParam().fact);
+  EXPECT_EQ(drivetag::FactOf(table.data(), GetParam().type), GetParam().stored);
+  const auto* field = drivetag::FindElementField(GetParam().type);
+  ASSERT_NE(field, nullptr);
+  // The neighbours keep what they had.
+  if (field->start > 0) {
+    EXPECT_EQ(table[field->start - 1], u'#');
+  }
+  if (field->start + field->size < table.size()) {
+    EXPECT_EQ(table[field->start + field->size], u'#');
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Facts, FactCutTest,
+    ::testing::Values(CutCase{14, std::u16string(300, u'x'), std::u16string(121, u'x')},
+                      CutCase{15, std::u16string(40, u'9'), std::u16string(29, u'9')},
+                      CutCase{1, std::u16string(121, u'a'), std::u16string(121, u'a')},
+                      CutCase{3, u"", u""},
+                      // A character without a narrow form still takes one byte ('?').
+                      CutCase{10, std::u16string(120, u'b') + u"ΩΩ", std::u16string(120, u'b') + u"Ω"},
+                      // A surrogate pair is kept whole or left out.
+                      CutCase{15, std::u16string(28, u'c') + u"\U0001F600", std::u16string(28, u'c')},
+                      CutCase{7, u"Core\0i7", u"Core"}));
+
+}  // namespace
