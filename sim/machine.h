@@ -5,7 +5,10 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "sim/disks.h"
 #include "sim/registry_store.h"
+#include "sim/rst_controller.h"
+#include "sim/wmi_model.h"
 
 // The simulated client PC that the native build's seam answers from.
 namespace sim {
@@ -27,6 +30,9 @@ struct Machine {
   std::string tracePath;                         // empty: no trace
   RegistryStore registry;
   std::vector<Device> devices;
+  DiskList diskList;
+  RstControllers rst;
+  WmiModel wmi;
 };
 
 // What a run did that a test may look at.

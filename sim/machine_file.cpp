@@ -90,6 +90,10 @@ const Section kSections[] = {
     {"trace", LoadTrace, nullptr},
     {"registry", LoadRegistrySection, SaveRegistrySection},
     {"devices", LoadDevicesSection, nullptr},
+    {"disks", LoadDisksSection, nullptr},
+    {"diskListError", LoadDiskListErrorSection, nullptr},
+    {"rstControllers", LoadRstSection, SaveRstSection},
+    {"wmi", LoadWmiSection, nullptr},
 };
 
 }  // namespace

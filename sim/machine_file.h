@@ -38,5 +38,14 @@ bool LoadRegistrySection(const Json& value, Machine& machine, const LoadContext&
 void SaveRegistrySection(const Machine& machine, Json& value);
 bool LoadDevicesSection(const Json& value, Machine& machine, const LoadContext& context,
                         std::string* error);
+bool LoadDisksSection(const Json& value, Machine& machine, const LoadContext& context,
+                      std::string* error);
+bool LoadDiskListErrorSection(const Json& value, Machine& machine, const LoadContext& context,
+                              std::string* error);
+bool LoadRstSection(const Json& value, Machine& machine, const LoadContext& context,
+                    std::string* error);
+void SaveRstSection(const Machine& machine, Json& value);
+bool LoadWmiSection(const Json& value, Machine& machine, const LoadContext& context,
+                    std::string* error);
 
 }  // namespace sim

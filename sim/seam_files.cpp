@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "sim/handles.h"
 #include "sim/machine.h"
+#include "sim/storage_devices.h"
 #include "sim/text_codec.h"
 
 namespace platform {
@@ -40,6 +41,7 @@ Status FromErrno(int error) {
 
 OpenResult OpenDevice(const std::u16string& name, std::uint32_t access, std::uint32_t share) {
   OpenResult result;
+  if (sim::OpenStorageDevice(name, access, share, &result.object, &result.status)) return result;
   const std::u16string upper = sim::UpperAscii(name);
   for (const sim::Device& device : sim::CurrentMachine().devices) {
     if (sim::UpperAscii(device.name) != upper) continue;

@@ -2,7 +2,10 @@
 // the right subsystem, only system DLLs imported, a version resource.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/inspection/pe_headers.h"
+#include "tests/support/process.h"
 
 namespace {
 
@@ -39,7 +42,24 @@ TEST_P(DeliverableTest, CarriesAVersionResource) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, DeliverableTest,
-                         ::testing::Values(Deliverable{"cleanupscan", "inventory/cleanupscan.exe", kConsole}),
+                         ::testing::Values(Deliverable{"cleanupscan", "inventory/cleanupscan.exe", kConsole},
+                                           Deliverable{"drivetag", "drivetag/drivetag.exe", kConsole}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DrivetagDeliverable, CarriesOneAsInvokerManifest) {
+  const std::string pe = testsupport::ReadFile(std::string(SUITE_WIN32_DIR) + "/drivetag/drivetag.exe");
+  const std::string manifest = ReadResource(pe, 24, 1);  // RT_MANIFEST, the process manifest
+  EXPECT_NE(manifest.find(R"(<requestedExecutionLevel level="asInvoker" uiAccess="false"/>)"),
+            std::string::npos)
+      << manifest;
+  EXPECT_EQ(ReadResource(pe, 24, 2), "");
+}
+
+TEST(DrivetagDeliverable, ImportsSetupApiAndComForItsWork) {
+  const PeFacts facts = ReadPeFacts(std::string(SUITE_WIN32_DIR) + "/drivetag/drivetag.exe");
+  for (const char* dll : {"kernel32.dll", "setupapi.dll", "ole32.dll", "oleaut32.dll"}) {
+    EXPECT_EQ(std::count(facts.importedDlls.begin(), facts.importedDlls.end(), dll), 1) << dll;
+  }
+}
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "tests/inspection/pe_headers.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <regex>
 #include <sstream>
@@ -19,7 +21,55 @@ std::string Lower(std::string text) {
   return text;
 }
 
+std::uint32_t Read32(const std::string& bytes, std::size_t at) {
+  if (at + 4 > bytes.size()) return 0;
+  std::uint32_t value = 0;
+  std::memcpy(&value, bytes.data() + at, 4);
+  return value;
+}
+
+std::uint16_t Read16(const std::string& bytes, std::size_t at) {
+  if (at + 2 > bytes.size()) return 0;
+  std::uint16_t value = 0;
+  std::memcpy(&value, bytes.data() + at, 2);
+  return value;
+}
+
 }  // namespace
+
+std::string ReadResource(const std::string& pe, std::uint32_t type, std::uint32_t id) {
+  const std::uint32_t header = Read32(pe, 0x3C);
+  const std::uint16_t sections = Read16(pe, header + 6);
+  const std::uint16_t optionalSize = Read16(pe, header + 20);
+  std::size_t table = header + 24 + optionalSize;
+  std::uint32_t rsrcRva = 0, rsrcRaw = 0;
+  for (std::uint16_t i = 0; i < sections; ++i, table += 40) {
+    if (pe.compare(table, 5, ".rsrc") == 0) {
+      rsrcRva = Read32(pe, table + 12);
+      rsrcRaw = Read32(pe, table + 20);
+    }
+  }
+  if (rsrcRaw == 0) return "";
+  // Finds the entry with this id in a directory; returns its offset field.
+  auto entry = [&](std::uint32_t directory, std::uint32_t wanted, bool any) -> std::uint32_t {
+    const std::size_t at = rsrcRaw + directory;
+    const unsigned count = Read16(pe, at + 12) + Read16(pe, at + 14);
+    for (unsigned i = 0; i < count; ++i) {
+      const std::size_t item = at + 16 + 8 * i;
+      if (any || Read32(pe, item) == wanted) return Read32(pe, item + 4);
+    }
+    return 0;
+  };
+  const std::uint32_t types = entry(0, type, false);
+  if ((types & 0x80000000u) == 0) return "";
+  const std::uint32_t names = entry(types & 0x7FFFFFFFu, id, false);
+  if ((names & 0x80000000u) == 0) return "";
+  const std::uint32_t data = entry(names & 0x7FFFFFFFu, 0, true);
+  const std::uint32_t rva = Read32(pe, rsrcRaw + data), size = Read32(pe, rsrcRaw + data + 4);
+  const std::size_t offset = rsrcRaw + (rva - rsrcRva);
+  return offset + size <= pe.size() ? pe.substr(offset, size) : "";
+}
+
 
 PeFacts ReadPeFacts(const std::string& exePath) {
   PeFacts facts;

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,6 +17,10 @@ struct PeFacts {
 };
 
 PeFacts ReadPeFacts(const std::string& exePath);
+
+// The data of a resource (type and id, first language) read from the PE
+// file's resource section, or "" when it has none.
+std::string ReadResource(const std::string& pe, std::uint32_t type, std::uint32_t id);
 
 // The DLLs a deliverable may import: system DLLs only.
 bool IsAllowedSystemDll(const std::string& lowerCaseName);
