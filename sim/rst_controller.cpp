@@ -19,12 +19,6 @@ std::uint32_t Get32(const std::uint8_t* bytes, std::size_t at) {
          (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
 }
 
-std::string Hex32(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", value);
-  return text;
-}
-
 // Hexadecimal bytes without the zeros at the end.
 std::string TrimmedHex(const std::uint8_t* bytes, std::size_t length) {
   while (length > 0 && bytes[length - 1] == 0) --length;
@@ -79,9 +73,9 @@ std::uint32_t MiniportRequest(RstController& controller, const std::uint8_t* in,
   for (int i = 10; i <= 15; ++i) command.cdw[i] = Get32(record.data(), 32 + 4 * i);
   const std::uint32_t dataLength = inSize - kRecordHeader;
   line += " path=" + std::to_string(record[29]) + " target=" + std::to_string(record[30]) +
-          " lun=" + std::to_string(record[31]) + " opcode=" + Hex32(command.opcode) +
+          " lun=" + std::to_string(record[31]) + " opcode=" + sim::HexNumber(command.opcode) +
           " nsid=" + std::to_string(command.nsid);
-  for (int i = 10; i <= 15; ++i) line += " cdw" + std::to_string(i) + "=" + Hex32(command.cdw[i]);
+  for (int i = 10; i <= 15; ++i) line += " cdw" + std::to_string(i) + "=" + sim::HexNumber(command.cdw[i]);
   line += " timeout=" + std::to_string(Get32(record.data(), 12)) +
           " length=" + std::to_string(dataLength) +
           " data=" + TrimmedHex(record.data() + kRecordHeader, dataLength);

@@ -15,12 +15,6 @@ constexpr std::uint32_t kIoctlScsiGetAddress = 0x41018;
 constexpr std::uint32_t kIoctlScsiMiniport = 0x4D008;
 constexpr Status kErrorInvalidFunction = 1;
 
-std::string Hex(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", value);
-  return text;
-}
-
 bool Fail(Status status, const std::string& line) {
   sim::Trace(line + " -> " + std::to_string(status));
   sim::SetLastError(status);
@@ -59,7 +53,7 @@ bool DeviceIoControl(Handle device, std::uint32_t code, const void* in, std::uin
   if (returned == nullptr) returned = &ignored;
   *returned = 0;
   sim::OpenObject* object = sim::FindHandle(device);
-  std::string line = "ioctl " + Hex(code) + " ";
+  std::string line = "ioctl " + sim::HexNumber(code) + " ";
   if (object == nullptr) return Fail(kErrorInvalidHandle, line + "(invalid handle)");
   line += sim::Utf16ToUtf8(object->name);
   if (code == kIoctlScsiGetAddress) return GetScsiAddress(*object, out, outSize, returned, line);

@@ -22,12 +22,6 @@ struct OpenResult {
   sim::OpenObject object;
 };
 
-std::string Hex(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", value);
-  return text;
-}
-
 Status FromErrno(int error) {
   switch (error) {
     case ENOENT: return kErrorFileNotFound;
@@ -94,8 +88,8 @@ Handle CreateFileW(const char16_t* name, std::uint32_t access, std::uint32_t sha
   const std::u16string text = name != nullptr ? name : u"";
   const OpenResult result = sim::IsDeviceName(text) ? OpenDevice(text, access, share)
                                                     : OpenHostFile(text, access, share, disposition);
-  sim::Trace("file.open " + sim::Utf16ToUtf8(text) + " access=" + Hex(access) +
-             " share=" + Hex(share) + " disposition=" + std::to_string(disposition) + " -> " +
+  sim::Trace("file.open " + sim::Utf16ToUtf8(text) + " access=" + sim::HexNumber(access) +
+             " share=" + sim::HexNumber(share) + " disposition=" + std::to_string(disposition) + " -> " +
              std::to_string(result.status));
   if (result.status != kSuccess) {
     sim::SetLastError(result.status);
