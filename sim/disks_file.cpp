@@ -5,17 +5,6 @@
 namespace sim {
 namespace {
 
-bool Number(const Json& value, const std::string& where, std::uint32_t limit, std::uint32_t* out,
-            std::string* error) {
-  if (!value.is_number_integer() || value.get<long long>() < 0 ||
-      value.get<unsigned long long>() > limit) {
-    *error = where + " must be a whole number from 0 to " + std::to_string(limit);
-    return false;
-  }
-  *out = value.get<std::uint32_t>();
-  return true;
-}
-
 // A REG_SZ as SetupAPI stores it: the UTF-16 text and its terminator.
 std::vector<std::uint8_t> RegSz(const std::u16string& text) {
   std::vector<std::uint8_t> bytes;
@@ -49,7 +38,7 @@ bool LoadAddress(const Json& value, ScsiAddress& address, const std::string& whe
   if (!ExpectType(value, Json::value_t::object, where + " \"scsiAddress\"", error)) return false;
   for (const auto& [key, item] : value.items()) {
     std::uint32_t number = 0;
-    if (!Number(item, where + " scsiAddress \"" + key + "\"", 255, &number, error)) return false;
+    if (!ExpectNumber(item, where + " scsiAddress \"" + key + "\"", 255, &number, error)) return false;
     if (key == "port") address.port = static_cast<std::uint8_t>(number);
     else if (key == "path") address.path = static_cast<std::uint8_t>(number);
     else if (key == "target") address.target = static_cast<std::uint8_t>(number);
@@ -74,10 +63,10 @@ bool LoadDisk(const Json& item, Disk& disk, const std::string& where, std::strin
     } else if (key == "enumerator") {
       if (!LoadEnumerator(value, disk, where, error)) return false;
     } else if (key == "enumeratorRefusals") {
-      if (!Number(value, where + " \"" + key + "\"", 1000, &number, error)) return false;
+      if (!ExpectNumber(value, where + " \"" + key + "\"", 1000, &number, error)) return false;
       disk.enumeratorRefusals = static_cast<int>(number);
     } else if (key == "enumeratorReportedSize") {
-      if (!Number(value, where + " \"" + key + "\"", 0xFFFFFFFFu, &number, error)) return false;
+      if (!ExpectNumber(value, where + " \"" + key + "\"", 0xFFFFFFFFu, &number, error)) return false;
       disk.enumeratorReported = number;
     } else if (key == "readWrite") {
       if (!ExpectType(value, Json::value_t::boolean, where + " \"readWrite\"", error)) return false;
@@ -87,7 +76,7 @@ bool LoadDisk(const Json& item, Disk& disk, const std::string& where, std::strin
       if (!LoadAddress(value, address, where, error)) return false;
       disk.scsiAddress = address;
     } else if (key == "interfaceError" || key == "detailError") {
-      if (!Number(value, where + " \"" + key + "\"", 0xFFFFFFFFu, &number, error)) return false;
+      if (!ExpectNumber(value, where + " \"" + key + "\"", 0xFFFFFFFFu, &number, error)) return false;
       (key == "interfaceError" ? disk.interfaceError : disk.detailError) = number;
     } else {
       *error = where + ": unknown key \"" + key + "\"";
@@ -113,7 +102,7 @@ bool LoadDisksSection(const Json& section, Machine& machine, const LoadContext&,
 bool LoadDiskListErrorSection(const Json& section, Machine& machine, const LoadContext&,
                               std::string* error) {
   std::uint32_t code = 0;
-  if (!Number(section, "\"diskListError\"", 0xFFFFFFFFu, &code, error)) return false;
+  if (!ExpectNumber(section, "\"diskListError\"", 0xFFFFFFFFu, &code, error)) return false;
   machine.diskList.classDevsError = code;
   return true;
 }

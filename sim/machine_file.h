@@ -30,6 +30,9 @@ Json SaveMachineJson(const Json& original, const Machine& machine);
 
 // Helpers shared by the section parsers.
 bool ExpectType(const Json& value, Json::value_t type, const std::string& where, std::string* error);
+// A whole number from 0 to limit.
+bool ExpectNumber(const Json& value, const std::string& where, std::uint32_t limit,
+                  std::uint32_t* out, std::string* error);
 bool ParseHex(const std::string& hex, std::vector<std::uint8_t>* bytes);
 
 // Sections, each in its own file.

@@ -7,17 +7,6 @@
 namespace sim {
 namespace {
 
-bool Number(const Json& value, const std::string& where, std::uint32_t limit, std::uint32_t* out,
-            std::string* error) {
-  if (!value.is_number_integer() || value.get<long long>() < 0 ||
-      value.get<unsigned long long>() > limit) {
-    *error = where + " must be a whole number from 0 to " + std::to_string(limit);
-    return false;
-  }
-  *out = value.get<std::uint32_t>();
-  return true;
-}
-
 bool Flag(const Json& value, const std::string& where, bool* out, std::string* error) {
   if (!ExpectType(value, Json::value_t::boolean, where, error)) return false;
   *out = value.get<bool>();
@@ -71,7 +60,7 @@ bool LoadFault(const Json& value, const std::string& where, CommandFault* fault,
     if (key == "fail") {
       if (!Flag(item, where + " \"fail\"", &fault->fail, error)) return false;
     } else if (key == "dataBytes" || key == "bytesReturned" || key == "returnCode") {
-      if (!Number(item, where + " \"" + key + "\"", 0xFFFFFFFFu, &number, error)) return false;
+      if (!ExpectNumber(item, where + " \"" + key + "\"", 0xFFFFFFFFu, &number, error)) return false;
       (key == "dataBytes" ? fault->dataBytes : key == "bytesReturned" ? fault->bytesReturned
                                                                      : fault->returnCode) = number;
     } else {
@@ -122,7 +111,7 @@ bool LoadIdentify(const Json& value, NvmeDrive& drive, const std::string& where,
       *error = where + " identify: unknown key \"" + key + "\"";
       return false;
     }
-    if (!Number(item, where + " identify \"" + key + "\"", 255, &number, error)) return false;
+    if (!ExpectNumber(item, where + " identify \"" + key + "\"", 255, &number, error)) return false;
     drive.identify[key == "byte3108" ? 3108 : 3109] = static_cast<std::uint8_t>(number);
   }
   return true;
@@ -133,7 +122,7 @@ bool LoadDrive(const Json& item, NvmeDrive& drive, const std::string& where, std
   for (const auto& [key, value] : item.items()) {
     std::uint32_t number = 0;
     if (key == "path" || key == "target" || key == "lun") {
-      if (!Number(value, where + " \"" + key + "\"", 255, &number, error)) return false;
+      if (!ExpectNumber(value, where + " \"" + key + "\"", 255, &number, error)) return false;
       (key == "path" ? drive.path : key == "target" ? drive.target : drive.lun) =
           static_cast<std::uint8_t>(number);
     } else if (key == "identify") {
@@ -165,7 +154,7 @@ bool LoadController(const Json& item, RstController& controller, const std::stri
   for (const auto& [key, value] : item.items()) {
     std::uint32_t number = 0;
     if (key == "port") {
-      if (!Number(value, where + " \"port\"", 255, &number, error)) return false;
+      if (!ExpectNumber(value, where + " \"port\"", 255, &number, error)) return false;
       controller.port = static_cast<std::uint8_t>(number);
       hasPort = true;
     } else if (key == "passThrough") {
