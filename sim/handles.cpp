@@ -57,7 +57,9 @@ platform::Status platform::LastError() { return sim::LastErrorSlot(); }
 
 namespace sim {
 
-bool IsDeviceName(const std::u16string& name) { return name.rfind(u"\\\\.\\", 0) == 0; }
+bool IsDeviceName(const std::u16string& name) {
+  return name.rfind(u"\\\\.\\", 0) == 0 || name.rfind(u"\\\\?\\", 0) == 0;
+}
 
 bool HostPath(const std::u16string& name, std::string* path) {
   std::u16string rest = name;

@@ -7,7 +7,7 @@
 // Handles that the simulated CreateFileW hands out.
 namespace sim {
 
-enum class HandleKind { File, Device };
+enum class HandleKind { File, Device, Disk, ScsiPort };
 
 struct OpenObject {
   HandleKind kind = HandleKind::File;
@@ -15,6 +15,7 @@ struct OpenObject {
   std::uint32_t access = 0;
   std::uint32_t share = 0;
   int fd = -1;  // File: the host file
+  int model = -1;  // Disk: index in the disk list; ScsiPort: port number
 };
 
 platform::Handle AddHandle(const OpenObject& object);

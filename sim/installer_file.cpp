@@ -60,12 +60,14 @@ bool LoadProduct(const Json& item, const std::string& where, InstalledProduct* p
     } else if (key == "failures") {
       if (!ExpectType(value, Json::value_t::object, field, error)) return false;
       for (const auto& [name, code] : value.items()) {
-        if (!code.is_number_unsigned() || code.get<unsigned long long>() == 0 ||
-            code.get<unsigned long long>() > 0xFFFFFFFFull) {
-          *error = field + " \"" + name + "\" must be a non-zero status code";
+        std::uint32_t status = 0;
+        const std::string where = field + " \"" + name + "\"";
+        if (!ExpectNumber(code, where, 0xFFFFFFFFu, &status, error)) return false;
+        if (status == 0) {
+          *error = where + " must be a failure, not 0";
           return false;
         }
-        product->failures[name] = static_cast<platform::Status>(code.get<unsigned long long>());
+        product->failures[name] = static_cast<platform::Status>(status);
       }
     } else if (key == "unterminated") {
       if (!ExpectType(value, Json::value_t::boolean, field, error)) return false;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -89,6 +90,12 @@ bool StartFromEnvironment(std::string* error) {
   }
   if (const char* trace = std::getenv("INVSIM_TRACE"); trace != nullptr && *trace != 0) {
     session.machine.tracePath = trace;
+  }
+  if (session.file.empty()) {
+    for (const char* const* folder = kDefaultMachineFolders; *folder != nullptr; ++folder) {
+      std::error_code ignored;
+      std::filesystem::create_directories(session.machine.driveC + "/" + *folder, ignored);
+    }
   }
   return true;
 }

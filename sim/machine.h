@@ -7,7 +7,10 @@
 
 #include "platform/clock.h"
 #include "platform/status.h"
+#include "sim/disks.h"
 #include "sim/registry_store.h"
+#include "sim/rst_controller.h"
+#include "sim/wmi_model.h"
 
 // The simulated client PC that the native build's seam answers from.
 namespace sim {
@@ -40,6 +43,9 @@ struct Machine {
   std::string tracePath;                         // empty: no trace
   RegistryStore registry;
   std::vector<Device> devices;
+  DiskList diskList;
+  RstControllers rst;
+  WmiModel wmi;
   std::vector<InstalledProduct> installerProducts;
 };
 

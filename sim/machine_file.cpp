@@ -91,6 +91,10 @@ const Section kSections[] = {
     {"registry", LoadRegistrySection, SaveRegistrySection},
     {"devices", LoadDevicesSection, nullptr},
     {"installer", LoadInstallerSection, nullptr},
+    {"disks", LoadDisksSection, nullptr},
+    {"diskListError", LoadDiskListErrorSection, nullptr},
+    {"rstControllers", LoadRstSection, SaveRstSection},
+    {"wmi", LoadWmiSection, nullptr},
 };
 
 }  // namespace
@@ -100,6 +104,17 @@ bool ExpectType(const Json& value, Json::value_t type, const std::string& where,
                      (type == Json::value_t::number_integer && value.is_number_integer());
   if (!match) *error = where + " must be " + TypeName(type);
   return match;
+}
+
+bool ExpectNumber(const Json& value, const std::string& where, std::uint32_t limit,
+                  std::uint32_t* out, std::string* error) {
+  if (!value.is_number_integer() || value.get<long long>() < 0 ||
+      value.get<unsigned long long>() > limit) {
+    *error = where + " must be a whole number from 0 to " + std::to_string(limit);
+    return false;
+  }
+  *out = value.get<std::uint32_t>();
+  return true;
 }
 
 bool ParseHex(const std::string& hex, std::vector<std::uint8_t>* bytes) {

@@ -30,6 +30,9 @@ Json SaveMachineJson(const Json& original, const Machine& machine);
 
 // Helpers shared by the section parsers.
 bool ExpectType(const Json& value, Json::value_t type, const std::string& where, std::string* error);
+// A whole number from 0 to limit.
+bool ExpectNumber(const Json& value, const std::string& where, std::uint32_t limit,
+                  std::uint32_t* out, std::string* error);
 bool ParseHex(const std::string& hex, std::vector<std::uint8_t>* bytes);
 
 // Sections, each in its own file.
@@ -40,5 +43,14 @@ bool LoadDevicesSection(const Json& value, Machine& machine, const LoadContext& 
                         std::string* error);
 bool LoadInstallerSection(const Json& value, Machine& machine, const LoadContext& context,
                           std::string* error);
+bool LoadDisksSection(const Json& value, Machine& machine, const LoadContext& context,
+                      std::string* error);
+bool LoadDiskListErrorSection(const Json& value, Machine& machine, const LoadContext& context,
+                              std::string* error);
+bool LoadRstSection(const Json& value, Machine& machine, const LoadContext& context,
+                    std::string* error);
+void SaveRstSection(const Machine& machine, Json& value);
+bool LoadWmiSection(const Json& value, Machine& machine, const LoadContext& context,
+                    std::string* error);
 
 }  // namespace sim

@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "sim/handles.h"
 #include "sim/machine.h"
+#include "sim/storage_devices.h"
 #include "sim/text_codec.h"
 
 namespace platform {
@@ -20,12 +21,6 @@ struct OpenResult {
   Status status = kSuccess;
   sim::OpenObject object;
 };
-
-std::string Hex(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", value);
-  return text;
-}
 
 Status FromErrno(int error) {
   switch (error) {
@@ -40,6 +35,7 @@ Status FromErrno(int error) {
 
 OpenResult OpenDevice(const std::u16string& name, std::uint32_t access, std::uint32_t share) {
   OpenResult result;
+  if (sim::OpenStorageDevice(name, access, share, &result.object, &result.status)) return result;
   const std::u16string upper = sim::UpperAscii(name);
   for (const sim::Device& device : sim::CurrentMachine().devices) {
     if (sim::UpperAscii(device.name) != upper) continue;
@@ -92,8 +88,8 @@ Handle CreateFileW(const char16_t* name, std::uint32_t access, std::uint32_t sha
   const std::u16string text = name != nullptr ? name : u"";
   const OpenResult result = sim::IsDeviceName(text) ? OpenDevice(text, access, share)
                                                     : OpenHostFile(text, access, share, disposition);
-  sim::Trace("file.open " + sim::Utf16ToUtf8(text) + " access=" + Hex(access) +
-             " share=" + Hex(share) + " disposition=" + std::to_string(disposition) + " -> " +
+  sim::Trace("file.open " + sim::Utf16ToUtf8(text) + " access=" + sim::HexNumber(access) +
+             " share=" + sim::HexNumber(share) + " disposition=" + std::to_string(disposition) + " -> " +
              std::to_string(result.status));
   if (result.status != kSuccess) {
     sim::SetLastError(result.status);

@@ -78,12 +78,6 @@ std::string Describe(const OpenKey& key) {
   return std::string(sim::HiveShortName(key.hive)) + "\\" + sim::Utf16ToUtf8(key.path);
 }
 
-std::string Hex(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", value);
-  return text;
-}
-
 Status Traced(Status status, const std::string& line) {
   sim::Trace(line + " -> " + std::to_string(status));
   return status;
@@ -94,7 +88,7 @@ Status Open(RegKey root, const std::u16string& subKey, std::uint32_t access, Reg
   OpenKey target;
   if (!Resolve(root, subKey, access, &target)) return kErrorInvalidHandle;
   const std::string line = std::string(create ? "reg.create " : "reg.open ") + Describe(target) +
-                           " view=" + ViewName(access) + " access=" + Hex(access);
+                           " view=" + ViewName(access) + " access=" + sim::HexNumber(access);
   sim::Machine& machine = sim::CurrentMachine();
   const bool writes = create || (access & kWriteRights) != 0;
   if (target.hive == sim::Hive::LocalMachine && writes && !machine.administrator) {

@@ -1,7 +1,5 @@
 // Message boxes of the seam: recorded for the test and answered at once, as
 // if the user pressed OK.
-#include <cstdio>
-
 #include "platform/ui.h"
 #include "sim/machine.h"
 #include "sim/text_codec.h"
@@ -11,11 +9,10 @@ namespace platform {
 int MessageBoxW(WindowHandle owner, const char16_t* text, const char16_t* caption,
                 std::uint32_t type) {
   sim::MessageBoxRecord box{text != nullptr ? text : u"", caption != nullptr ? caption : u"", type};
-  char numbers[64];
-  std::snprintf(numbers, sizeof numbers, " owner=0x%llX type=0x%X -> %d",
-                static_cast<unsigned long long>(owner), type, kIdOk);
   sim::Trace("user32.MessageBoxW \"" + sim::Utf16ToUtf8(box.text) + "\" caption=\"" +
-             sim::Utf16ToUtf8(box.caption) + "\"" + numbers);
+             sim::Utf16ToUtf8(box.caption) + "\" owner=" +
+             sim::HexNumber(static_cast<std::uint32_t>(owner)) + " type=" + sim::HexNumber(type) +
+             " -> " + std::to_string(kIdOk));
   sim::CurrentRun().messageBoxes.push_back(std::move(box));
   return kIdOk;
 }

@@ -1,6 +1,7 @@
 #include "sim/text_codec.h"
 
 #include <cstdint>
+#include <cstdio>
 
 namespace sim {
 namespace {
@@ -130,6 +131,12 @@ std::u16string UpperAscii(std::u16string_view text) {
     if (ch >= u'a' && ch <= u'z') ch = static_cast<char16_t>(ch - u'a' + u'A');
   }
   return out;
+}
+
+std::string HexNumber(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", value);
+  return text;
 }
 
 std::string ToHex(const std::vector<std::uint8_t>& bytes) {

@@ -44,7 +44,7 @@ class ProgramRunTest : public ::testing::Test {
 };
 
 struct ShippedCase {
-  const char* machine;
+  const char* machine;  // file name, also the test's name
   const char* reported;
   bool changesMachine;
 };
@@ -75,7 +75,15 @@ INSTANTIATE_TEST_SUITE_P(
                       ShippedCase{"driver-other-version.json", "2.4.1", false},
                       ShippedCase{"driver-no-version.json", "0.0.0", false},
                       ShippedCase{"removed.json", "2.5.0", false},
-                      ShippedCase{"not-administrator.json", "0.0.0", false}));
+                      ShippedCase{"not-administrator.json", "0.0.0", false}),
+    [](const auto& info) {
+      std::string name = info.param.machine;
+      name = name.substr(0, name.find('.'));
+      for (char& c : name) {
+        if (c == '-') c = '_';
+      }
+      return name;
+    });
 
 TEST_F(ProgramRunTest, SavedMachineKeepsTheRecordedValueAsSixteenBytes) {
   const std::string machine = CopyMachine("cleanupscan/fresh-install.json");
@@ -133,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "\"context\" must be"},
         BrokenMachine{"ProductFailureNotACode",
                       R"({"installer": {"products": [{"productCode": "{6F1D3A52-8C47-4E0B-9A21-3B5C7D9E0F14}", "failures": {"VersionString": 0}}]}})",
-                      "must be a non-zero status code"},
+                      "must be a failure, not 0"},
         BrokenMachine{"ProductPropertyNotText",
                       R"({"installer": {"products": [{"productCode": "{6F1D3A52-8C47-4E0B-9A21-3B5C7D9E0F14}", "properties": {"VersionString": 10}}]}})",
                       "\"VersionString\" must be a string"}),

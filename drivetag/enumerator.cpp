@@ -1,0 +1,70 @@
+#include "drivetag/enumerator.h"
+
+#include <memory>
+#include <new>
+
+#include "platform/files.h"
+
+namespace drivetag {
+namespace {
+
+bool SameIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  auto upper = [](char16_t ch) {
+    return ch >= u'a' && ch <= u'z' ? static_cast<char16_t>(ch - u'a' + u'A') : ch;
+  };
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (upper(a[i]) != upper(b[i])) return false;
+  }
+  return true;
+}
+
+// The text ends at its terminator, at the latest where the bytes offered end;
+// the byte count SetupAPI reports is not trusted beyond that.
+std::u16string TextIn(const std::uint8_t* buffer, std::uint32_t offered) {
+  std::u16string text;
+  for (std::uint32_t i = 0; i + 1 < offered; i += 2) {
+    const auto ch = static_cast<char16_t>(buffer[i] | (buffer[i + 1] << 8));
+    if (ch == 0) break;
+    text += ch;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::optional<std::u16string> ReadEnumeratorName(platform::DevInfoSet set,
+                                                 platform::DevInfoData* device) {
+  std::uint8_t first[kFirstEnumeratorOffer] = {};
+  std::uint32_t type = 0, required = 0;
+  if (platform::SetupDiGetDeviceRegistryPropertyW(set, device, platform::kSpdrpEnumeratorName,
+                                                  &type, first, sizeof first, &required)) {
+    return TextIn(first, sizeof first);
+  }
+  if (platform::LastError() != platform::kErrorInsufficientBuffer) return std::nullopt;
+  // The second and last attempt offers exactly the buffer it allocates.
+  const std::uint64_t wanted = static_cast<std::uint64_t>(required) * 2 + 2;
+  if (wanted > 0xFFFFFFFFull) return std::nullopt;
+  const auto size = static_cast<std::uint32_t>(wanted);
+  std::unique_ptr<std::uint8_t[]> second(new (std::nothrow) std::uint8_t[size]());
+  if (second == nullptr) return std::nullopt;
+  if (!platform::SetupDiGetDeviceRegistryPropertyW(set, device, platform::kSpdrpEnumeratorName,
+                                                   &type, second.get(), size, &required)) {
+    return std::nullopt;
+  }
+  return TextIn(second.get(), size);
+}
+
+bool IsStorageEnumerator(platform::DevInfoSet set, std::uint32_t index) {
+  platform::DevInfoData device{};
+  device.size = sizeof device;
+  if (!platform::SetupDiEnumDeviceInfo(set, index, &device)) return false;
+  const std::optional<std::u16string> name = ReadEnumeratorName(set, &device);
+  if (!name) return false;
+  for (const char16_t* storage : {u"SCSI", u"STORAGE", u"PCI", u"NVME"}) {
+    if (SameIgnoringCase(*name, storage)) return true;
+  }
+  return false;
+}
+
+}  // namespace drivetag

@@ -1,0 +1,65 @@
+// The 32-bit deliverables as the framework receives them: PE32 for i386,
+// the right subsystem, only system DLLs imported, a version resource.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/inspection/pe_headers.h"
+#include "tests/support/process.h"
+
+namespace {
+
+constexpr int kConsole = 3;
+
+struct Deliverable {
+  const char* name;
+  const char* path;  // below the win32 build folder
+  int subsystem;
+};
+
+class DeliverableTest : public ::testing::TestWithParam<Deliverable> {
+ protected:
+  PeFacts Facts() const { return ReadPeFacts(std::string(SUITE_WIN32_DIR) + "/" + GetParam().path); }
+};
+
+TEST_P(DeliverableTest, IsAThirtyTwoBitProgramForItsSubsystem) {
+  const PeFacts facts = Facts();
+  ASSERT_TRUE(facts.readable) << GetParam().path;
+  EXPECT_EQ(facts.format, "pei-i386");
+  EXPECT_EQ(facts.architecture, "i386");
+  EXPECT_EQ(facts.magic, "010b");  // PE32, not PE32+
+  EXPECT_EQ(facts.subsystem, GetParam().subsystem);
+}
+
+TEST_P(DeliverableTest, ImportsOnlySystemDlls) {
+  const PeFacts facts = Facts();
+  ASSERT_FALSE(facts.importedDlls.empty());
+  for (const std::string& dll : facts.importedDlls) EXPECT_TRUE(IsAllowedSystemDll(dll)) << dll;
+}
+
+TEST_P(DeliverableTest, CarriesAVersionResource) {
+  EXPECT_EQ(Facts().resourceTypes.count(16u), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, DeliverableTest,
+                         ::testing::Values(Deliverable{"cleanupscan", "inventory/cleanupscan.exe", kConsole},
+                                           Deliverable{"drivetag", "drivetag/drivetag.exe", kConsole}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DrivetagDeliverable, CarriesOneAsInvokerManifest) {
+  const std::string pe = testsupport::ReadFile(std::string(SUITE_WIN32_DIR) + "/drivetag/drivetag.exe");
+  const std::string manifest = ReadResource(pe, 24, 1);  // RT_MANIFEST, the process manifest
+  EXPECT_NE(manifest.find(R"(<requestedExecutionLevel level="asInvoker" uiAccess="false"/>)"),
+            std::string::npos)
+      << manifest;
+  EXPECT_EQ(ReadResource(pe, 24, 2), "");
+}
+
+TEST(DrivetagDeliverable, ImportsSetupApiAndComForItsWork) {
+  const PeFacts facts = ReadPeFacts(std::string(SUITE_WIN32_DIR) + "/drivetag/drivetag.exe");
+  for (const char* dll : {"kernel32.dll", "setupapi.dll", "ole32.dll", "oleaut32.dll"}) {
+    EXPECT_EQ(std::count(facts.importedDlls.begin(), facts.importedDlls.end(), dll), 1) << dll;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+#include "tests/wine/wine_harness.h"
+
+#include <cstdlib>
+#include <ctime>
+
+namespace winetest {
+namespace {
+
+const char* kWineLoader = "/usr/lib/wine/wine64";
+
+std::string ReadPrefix() {
+  const char* state = std::getenv("WINE_STATE_DIR");
+  if (state == nullptr) return "";
+  std::string prefix = testsupport::ReadFile(std::string(state) + "/prefix");
+  while (!prefix.empty() && (prefix.back() == '\n' || prefix.back() == '\r')) prefix.pop_back();
+  return prefix;
+}
+
+const char* ViewArgument(View view) { return view == View::Bits32 ? "32" : "64"; }
+
+std::string Hex(const std::string& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char b : bytes) {
+    out += kDigits[b >> 4];
+    out += kDigits[b & 15];
+  }
+  return out;
+}
+
+void RunRegTool(const std::vector<std::string>& arguments) {
+  testsupport::TempDir dir;
+  const auto result = RunWine(Win64Path("tests/windows/regtool.exe"), arguments, dir.path());
+  ASSERT_EQ(result.exitCode, 0) << "regtool " << arguments[0] << " " << arguments[2];
+}
+
+}  // namespace
+
+const std::string& Prefix() {
+  static const std::string prefix = ReadPrefix();
+  return prefix;
+}
+
+testsupport::ProcessResult RunWine(const std::string& exe, const std::vector<std::string>& arguments,
+                                   const std::string& workingDir, int timeoutSeconds) {
+  std::vector<std::string> argv{kWineLoader, exe};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return testsupport::RunProcess(
+      argv,
+      {{"WINEPREFIX", Prefix()},
+       {"WINEDEBUG", "-all"},
+       {"WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"}},
+      workingDir, timeoutSeconds);
+}
+
+std::string Win64Path(const std::string& relative) { return std::string(SUITE_WIN64_DIR) + "/" + relative; }
+
+void SetValue(View view, const std::string& key, const std::string& name, unsigned type,
+              const std::string& hexBytes) {
+  RunRegTool({"set", ViewArgument(view), key, name, std::to_string(type), hexBytes});
+}
+
+void SetString(View view, const std::string& key, const std::string& name, const std::string& ascii) {
+  std::string utf16;
+  for (char c : ascii) {
+    utf16 += c;
+    utf16 += '\0';
+  }
+  SetValue(view, key, name, 1, Hex(utf16 + std::string(2, '\0')));
+}
+
+std::string GetValue(View view, const std::string& key, const std::string& name) {
+  testsupport::TempDir dir;
+  const auto result = RunWine(Win64Path("tests/windows/regtool.exe"),
+                              {"get", ViewArgument(view), key, name}, dir.path());
+  EXPECT_EQ(result.exitCode, 0);
+  return result.stdoutBytes;
+}
+
+void DeleteKey(View view, const std::string& key) { RunRegTool({"delete", ViewArgument(view), key}); }
+
+std::string NowStamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm parts{};
+  localtime_r(&now, &parts);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &parts);
+  return text;
+}
+
+void WineTest::SetUp() {
+  ASSERT_FALSE(Prefix().empty()) << "no Wine prefix: run through ctest, whose fixture makes one";
+}
+
+}  // namespace winetest
