@@ -1,17 +1,5 @@
-// The "installer" section of the machine file: products registered with the
-// Windows Installer, in the order the related-products enumeration lists them.
-//
-//   "installer": {"products": [{
-//     "productCode": "{6F1D3A52-8C47-4E0B-9A21-3B5C7D9E0F14}",
-//     "upgradeCode": "{2253caa0-0ba2-461c-a50e-fc18228ebadd}",
-//     "context": "machine",            // or "user", "userManaged"
-//     "properties": {"InstalledProductName": "...", "VersionString": "..."},
-//     "failures": {"VersionString": 1610},  // a query of this property fails so
-//     "unterminated": false            // true: answers come without terminator
-//   }]}
-//
-// A property that is neither listed nor failed answers 1608; a product
-// queried in another context than its own answers 1605.
+// The "installer" section of the machine file (described in sim/README.md):
+// products registered with the Windows Installer.
 #include "sim/guid.h"
 #include "sim/machine_file.h"
 
