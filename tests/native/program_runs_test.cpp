@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "tests/support/process.h"
+#include "tests/support/recoveryscan_texts.h"
 
 namespace {
 
@@ -276,13 +277,7 @@ TEST_F(ProgramRunTest, RecoveryScanWithoutArgumentsPrintsTheUsageAndFails) {
   const std::string machine = CopyMachine("recoveryscan/installed.json");
   const ProcessResult run = Run(kRecoveryScan, {}, machine);
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.stdoutBytes,
-            "Usage: recoveryscan.exe [option ....] [arguments]\r\n"
-            "Options:\r\n"
-            "-o <filename> - Redirect output result XML into a give file, <filename>\r\n"
-            "-l <filename> - Append runtime log message to a specified log file\r\n"
-            "-p <filename> - -l and -p are the same behavior\r\n"
-            "-help -Show all valid CLI options and syntax that is supported\r\n");
+  EXPECT_EQ(run.stdoutBytes, recoveryscan_texts::kUsage);
   EXPECT_FALSE(testsupport::FileExists(dir_ / "xlog.txt"));
 }
 

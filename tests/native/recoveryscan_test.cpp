@@ -9,6 +9,7 @@
 #include "inventory/recoveryscan/run_log.h"
 #include "platform/installer.h"
 #include "tests/native/sim_test.h"
+#include "tests/support/recoveryscan_texts.h"
 
 namespace {
 
@@ -17,29 +18,7 @@ const std::string kProductCode = "{6F1D3A52-8C47-4E0B-9A21-3B5C7D9E0F14}";
 const std::string kRecoveryKey =
     R"("HKLM\\SOFTWARE\\ORVO\\ManageableUpdatePackage\\sentiva_os_recovery")";
 
-// Log lines as they reach the file.
-const std::string kLogStart = "Valtorin inventory Log starts \r\n";
-const std::string kNamedLogStart = "Valtorin inventory starts \r\n";
-const std::string kNoKey = "Result: No registry data found.  Write Zero inventory \r\n";
-const std::string kBadSpec = "Result: No registry data found. Write Zero inventory \r\n";
-const std::string kDone = "out.xml succesfully created ERROR - 0 \r\n";
-const std::string kFailed = "INVSTATUS_FAIL ERROR - 1 \r\n";
-const std::string kUnknownProduct = "ERROR_UNKNOWN_PRODUCT :Error fetching value \r\n";
-const std::string kOtherError = "Default: Error fetching value \r\n";
-const std::string kNoName = "Error fetching diaplay name : Default Display name will be assigned \r\n";
-const std::string kNoVersion = "Error fetching version from MSI. Check uninstall path for version \r\n";
-
-const std::string kUsage =
-    "Usage: recoveryscan.exe [option ....] [arguments]\r\n"
-    "Options:\r\n"
-    "-o <filename> - Redirect output result XML into a give file, <filename>\r\n"
-    "-l <filename> - Append runtime log message to a specified log file\r\n"
-    "-p <filename> - -l and -p are the same behavior\r\n"
-    "-help -Show all valid CLI options and syntax that is supported\r\n";
-
-const std::string kName29 = "Orvo Sentiva OS Recovery Tool";
-const std::string kName28 = "Orvo Sentiva OS Recovery App";
-const std::string kDefaultDisplay = "OrvoUpdateSentivaPlugin";
+using namespace recoveryscan_texts;
 
 const std::vector<std::string> kDetected{"Product detected : ", "\n ERROR_SUCCESS"};
 const std::string kNotDetected = "Product NOT detected : ";

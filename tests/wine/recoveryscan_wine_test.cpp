@@ -4,6 +4,7 @@
 // document; the ANSI command line.
 #include <filesystem>
 
+#include "tests/support/recoveryscan_texts.h"
 #include "tests/wine/wine_harness.h"
 
 namespace winetest {
@@ -15,26 +16,9 @@ const std::string kKey = "SOFTWARE\\ORVO\\ManageableUpdatePackage\\sentiva_os_re
 const std::string kValue = "UninstalledVersionZeroInv";
 const std::string kPackageTemplate = std::string(WINE_TEST_SOURCE_DIR) + "/recovery_product.wxs";
 
-const std::string kLogStart = "Valtorin inventory Log starts \r\n";
-const std::string kNamedLogStart = "Valtorin inventory starts \r\n";
-const std::string kNoKey = "Result: No registry data found.  Write Zero inventory \r\n";
-const std::string kDone = "out.xml succesfully created ERROR - 0 \r\n";
-const std::string kFailed = "INVSTATUS_FAIL ERROR - 1 \r\n";
-const std::string kUnknownProduct = "ERROR_UNKNOWN_PRODUCT :Error fetching value \r\n";
-const std::string kNoName = "Error fetching diaplay name : Default Display name will be assigned \r\n";
-const std::string kNoVersion = "Error fetching version from MSI. Check uninstall path for version \r\n";
-const std::string kUsage =
-    "Usage: recoveryscan.exe [option ....] [arguments]\r\n"
-    "Options:\r\n"
-    "-o <filename> - Redirect output result XML into a give file, <filename>\r\n"
-    "-l <filename> - Append runtime log message to a specified log file\r\n"
-    "-p <filename> - -l and -p are the same behavior\r\n"
-    "-help -Show all valid CLI options and syntax that is supported\r\n";
+using namespace recoveryscan_texts;
 
 const std::string kLongName = "Orvo Sentiva OS Recovery Application";  // 36 characters
-const std::string kName29 = "Orvo Sentiva OS Recovery Tool";
-const std::string kName28 = "Orvo Sentiva OS Recovery App";
-const std::string kDefaultDisplay = "OrvoUpdateSentivaPlugin";
 
 class RecoveryScanWineTest : public WineTest {
  protected:
