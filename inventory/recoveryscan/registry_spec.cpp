@@ -24,9 +24,9 @@ constexpr std::uint32_t kValueBufferBytes = 260;
 
 }  // namespace
 
-bool ParseRegistrySpec(const char* spec, RegistrySpec* parsed) {
+bool ParseRegistrySpec(const char* valuePath, RegistrySpec* parsed) {
   char text[kSpecChars] = {};
-  std::memcpy(text, spec, strnlen(spec, kSpecChars - 1));
+  std::memcpy(text, valuePath, strnlen(valuePath, kSpecChars - 1));
   char* semicolon = std::strchr(text, ';');
   if (semicolon == nullptr) return false;
   char* backslash = std::strchr(text, '\\');
@@ -54,10 +54,10 @@ platform::Status OpenKeyForQuery(platform::RegKey hive, const char* keyPath,
   return platform::RegOpenKeyA(hive, keyPath, access, key);
 }
 
-platform::Status QueryRegistrySpec(const char* spec, std::string* text, RunLog& log) {
+platform::Status QueryRegistrySpec(const char* valuePath, std::string* text, RunLog& log) {
   text->clear();
   RegistrySpec parsed;
-  if (!ParseRegistrySpec(spec, &parsed)) {
+  if (!ParseRegistrySpec(valuePath, &parsed)) {
     log.Write("Result: No registry data found. Write Zero inventory \n");
     return platform::kErrorInvalidParameter;
   }

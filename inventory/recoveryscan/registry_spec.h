@@ -7,7 +7,7 @@
 
 namespace recoveryscan {
 
-// A registry spec names hive, key path and value name as
+// A registry value path names hive, key path and value name as
 // "HIVE\key\path;ValueName"; each part is held in a buffer of this size.
 inline constexpr std::size_t kSpecChars = 260;
 
@@ -17,18 +17,18 @@ struct RegistrySpec {
   char valueName[kSpecChars] = {};
 };
 
-// False when the spec has no semicolon, no backslash before it, or a hive
-// other than the four named in full and in capitals. Only the first 259
-// characters of the spec are looked at.
-bool ParseRegistrySpec(const char* spec, RegistrySpec* parsed);
+// False when the value path has no semicolon, no backslash before it, or a
+// hive other than the four named in full and in capitals. Only its first 259
+// characters are looked at.
+bool ParseRegistrySpec(const char* valuePath, RegistrySpec* parsed);
 
 // Opens the key for querying. On a 64-bit Windows the view is named: the
 // 32-bit one when the path says "WOW6432NODE" in capitals, else the 64-bit one.
 platform::Status OpenKeyForQuery(platform::RegKey hive, const char* keyPath, platform::RegKey* key);
 
-// Reads the value the spec names, whatever its type, as narrow text up to its
+// Reads the value the path names, whatever its type, as narrow text up to its
 // first NUL (at most 260 bytes). text stays empty unless the read succeeds.
-// An invalid spec and a key that cannot be opened are logged.
-platform::Status QueryRegistrySpec(const char* spec, std::string* text, RunLog& log);
+// An invalid value path and a key that cannot be opened are logged.
+platform::Status QueryRegistrySpec(const char* valuePath, std::string* text, RunLog& log);
 
 }  // namespace recoveryscan

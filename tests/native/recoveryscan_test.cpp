@@ -336,7 +336,7 @@ TEST_F(RecoveryScanTest, DefaultLogThatCannotBeCreatedDropsTheLinesAndTheRunGoes
 
 struct SpecRow {
   const char* name;
-  std::string spec;
+  std::string valuePath;
   bool valid;
   platform::RegKey hive;
   std::string keyPath;
@@ -349,7 +349,7 @@ class RegistrySpecTest : public ::testing::TestWithParam<SpecRow> {};
 TEST_P(RegistrySpecTest, SplitsHiveKeyAndValueOrRefuses) {
   const SpecRow& row = GetParam();
   recoveryscan::RegistrySpec parsed;
-  ASSERT_EQ(recoveryscan::ParseRegistrySpec(row.spec.c_str(), &parsed), row.valid);
+  ASSERT_EQ(recoveryscan::ParseRegistrySpec(row.valuePath.c_str(), &parsed), row.valid);
   if (!row.valid) return;
   EXPECT_EQ(parsed.hive, row.hive);
   EXPECT_EQ(std::string(parsed.keyPath), row.keyPath);
@@ -430,7 +430,7 @@ TEST_F(RecoveryScanTest, CapitalNodeSpecReadsThe32BitKey) {
 
 struct SpecLogRow {
   const char* name;
-  const char* spec;
+  const char* valuePath;
   std::string logged;
 };
 void PrintTo(const SpecLogRow& row, std::ostream* out) { *out << row.name; }
@@ -443,7 +443,7 @@ TEST_P(QueryRegistrySpecLogTest, LogsWhyNothingWasRead) {
   {
     recoveryscan::RunLog log;
     log.Open("run.log", "");
-    EXPECT_NE(recoveryscan::QueryRegistrySpec(GetParam().spec, &text, log), platform::kSuccess);
+    EXPECT_NE(recoveryscan::QueryRegistrySpec(GetParam().valuePath, &text, log), platform::kSuccess);
   }
   EXPECT_EQ(text, "");
   EXPECT_EQ(Read("run.log"), GetParam().logged);
