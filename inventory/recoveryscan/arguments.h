@@ -12,7 +12,7 @@ namespace recoveryscan {
 inline constexpr std::size_t kNameBufferChars = 260;
 
 struct RecoveryArguments {
-  char outputName[kNameBufferChars] = {};  // empty: no "-o" or "/o" given
+  char outputName[kNameBufferChars] = {};  // empty: no "-o" or "/o" with a name
   bool logNamed = false;                   // a "-l" or "-p" came with a name
 };
 
