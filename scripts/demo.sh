@@ -20,6 +20,21 @@ echo "exit code $rc; document $out/cleanupscan.xml (UTF-16LE):"
 iconv -f UTF-16LE -t UTF-8 cleanupscan.xml
 echo
 
+echo "== coolingscan -o coolingscan.xml (built-in machine)"
+rc=0; "$root/build/native/inventory/coolingscan" -o coolingscan.xml || rc=$?
+echo "exit code $rc; document $out/coolingscan.xml (UTF-16LE):"
+iconv -f UTF-16LE -t UTF-8 coolingscan.xml
+echo
+
+echo "== recoveryscan -o recoveryscan.xml -l recoveryscan.log (built-in machine)"
+rc=0; "$root/build/native/inventory/recoveryscan" -o recoveryscan.xml -l recoveryscan.log || rc=$?
+echo "exit code $rc; document $out/recoveryscan.xml:"
+cat recoveryscan.xml
+echo
+echo "log $out/recoveryscan.log:"
+cat recoveryscan.log
+echo
+
 # drivetag writes its log under the machine's C:\ ; keep it beside the documents.
 export INVSIM_DRIVE_C="$out/c-drive"
 log="$INVSIM_DRIVE_C/ProgramData/Orvo/Tallyhub/Log/THHOSTMetadata.txt"

@@ -9,7 +9,23 @@ const char kDefaultMachineJson[] = R"json({
   "registry": {
     "HKLM\\SOFTWARE\\WOW6432Node\\ORVO\\ManageableUpdatePackage\\ZerbixRemovalTool": {
       "Version": "2.5.0"
+    },
+    "HKLM\\SOFTWARE\\ORVO\\ManageableUpdatePackage\\ThermalPpkg": {
+      "Version": "1.0.0.5"
     }
+  },
+  "installer": {
+    "products": [
+      {
+        "productCode": "{6F1D3A52-8C47-4E0B-9A21-3B5C7D9E0F14}",
+        "upgradeCode": "{2253CAA0-0BA2-461C-A50E-FC18228EBADD}",
+        "context": "machine",
+        "properties": {
+          "InstalledProductName": "Orvo Sentiva OS Recovery Application",
+          "VersionString": "10.1.20300"
+        }
+      }
+    ]
   },
   "disks": [
     {"path": "\\\\?\\scsi#disk&ven_nvme&prod_orvo_ssd_512#4&2a1f0c3&0&000000#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}",

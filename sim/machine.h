@@ -1,10 +1,12 @@
 #pragma once
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/status.h"
 #include "sim/disks.h"
 #include "sim/registry_store.h"
 #include "sim/rst_controller.h"
@@ -21,6 +23,17 @@ struct Device {
   bool readWrite = true;  // false: opening it with read or write access is refused
 };
 
+// A product registered with the Windows Installer.
+enum class InstallContext { Machine, UserUnmanaged, UserManaged };
+struct InstalledProduct {
+  std::string productCode;  // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"
+  std::string upgradeCode;  // same form; empty: none
+  InstallContext context = InstallContext::Machine;
+  std::map<std::string, std::string> properties;     // UTF-8 text by property name
+  std::map<std::string, platform::Status> failures;  // property queries that fail with a code
+  bool unterminated = false;  // misbehaves: answers fill the buffer with no terminator
+};
+
 struct Machine {
   bool windows64 = true;
   Wow64Api wow64Api = Wow64Api::Present;
@@ -33,12 +46,21 @@ struct Machine {
   DiskList diskList;
   RstControllers rst;
   WmiModel wmi;
+  std::vector<InstalledProduct> installerProducts;
+};
+
+struct MessageBoxRecord {
+  std::u16string text;
+  std::u16string caption;
+  std::uint32_t type = 0;
 };
 
 // What a run did that a test may look at.
 struct RunRecord {
   bool captureStdout = false;  // keep standard output here instead of printing it
   std::string stdoutBytes;     // as they reached the stream (CR LF already made)
+  std::vector<MessageBoxRecord> messageBoxes;  // each answered at once with OK
+  std::vector<std::string> debugOutput;        // OutputDebugStringA texts, one per call
 };
 
 Machine& CurrentMachine();

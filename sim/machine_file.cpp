@@ -90,6 +90,7 @@ const Section kSections[] = {
     {"trace", LoadTrace, nullptr},
     {"registry", LoadRegistrySection, SaveRegistrySection},
     {"devices", LoadDevicesSection, nullptr},
+    {"installer", LoadInstallerSection, nullptr},
     {"disks", LoadDisksSection, nullptr},
     {"diskListError", LoadDiskListErrorSection, nullptr},
     {"rstControllers", LoadRstSection, SaveRstSection},

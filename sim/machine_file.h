@@ -41,6 +41,8 @@ bool LoadRegistrySection(const Json& value, Machine& machine, const LoadContext&
 void SaveRegistrySection(const Machine& machine, Json& value);
 bool LoadDevicesSection(const Json& value, Machine& machine, const LoadContext& context,
                         std::string* error);
+bool LoadInstallerSection(const Json& value, Machine& machine, const LoadContext& context,
+                          std::string* error);
 bool LoadDisksSection(const Json& value, Machine& machine, const LoadContext& context,
                       std::string* error);
 bool LoadDiskListErrorSection(const Json& value, Machine& machine, const LoadContext& context,

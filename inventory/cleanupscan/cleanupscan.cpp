@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "inventory/common/output_name.h"
+#include "inventory/common/registry_text.h"
 #include "inventory/common/wide_inventory.h"
 #include "inventory/common/wow64.h"
 #include "platform/console.h"
@@ -19,7 +21,6 @@ constexpr char kNothingInstalled[] = "0.0.0";
 constexpr char16_t kDefaultOutput[] = u"OutputFile.xml";
 constexpr char kHelp[] = "Help: Pass arguments like : {-o <OutputFileName>.xml}";
 constexpr char16_t kFallbackDevice[] = u"ROOT\\ORVOUTILS\\0000";
-constexpr std::uint32_t kVersionBufferBytes = 1024;
 constexpr std::uint32_t kStoredVersionBytes = 16;
 
 constexpr ModuleIdentity kIdentity{u"111084", u"Orvo Zerbix Removal Utility", u"APAC"};
@@ -38,9 +39,7 @@ std::u16string ChooseOutputPath(const std::vector<std::u16string>& arguments) {
     platform::WriteStdout(kHelp, sizeof kHelp - 1);
     return kDefaultOutput;
   }
-  if (arguments.size() == 2 && arguments[0] == u"-o" &&
-      (arguments[1].find(u".xml") != std::u16string::npos ||
-       arguments[1].find(u".XML") != std::u16string::npos)) {
+  if (arguments.size() == 2 && arguments[0] == u"-o" && NamesXmlFile(arguments[1])) {
     return arguments[1];
   }
   return kDefaultOutput;
@@ -63,22 +62,10 @@ std::u16string ReadPackageVersion() {
       platform::kSuccess) {
     return u"";
   }
-  std::uint8_t buffer[kVersionBufferBytes] = {};
-  std::uint32_t size = sizeof buffer;
-  std::uint32_t type = 0;
-  const platform::Status status = platform::RegQueryValueW(key, kVersionValue, &type, buffer, &size);
+  std::u16string version;  // a failed query leaves it empty
+  QueryWideText(key, kVersionValue, &version);
   platform::RegCloseKey(key);
-  if (status != platform::kSuccess) return u"";
-  // The size comes from the registry: never read past the buffer, and an odd
-  // last byte is no character.
-  const std::size_t units = (size < sizeof buffer ? size : sizeof buffer) / 2;
-  std::u16string text;
-  for (std::size_t i = 0; i < units; ++i) {
-    const char16_t ch = static_cast<char16_t>(buffer[2 * i] | (buffer[2 * i + 1] << 8));
-    if (ch == 0) break;
-    text += ch;
-  }
-  return text;
+  return version;
 }
 
 platform::Status WritePackageVersion(const char* version) {

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "tests/inspection/pe_headers.h"
 #include "tests/support/process.h"
@@ -43,6 +46,8 @@ TEST_P(DeliverableTest, CarriesAVersionResource) {
 
 INSTANTIATE_TEST_SUITE_P(Programs, DeliverableTest,
                          ::testing::Values(Deliverable{"cleanupscan", "inventory/cleanupscan.exe", kConsole},
+                                           Deliverable{"coolingscan", "inventory/coolingscan.exe", kConsole},
+                                           Deliverable{"recoveryscan", "inventory/recoveryscan.exe", kConsole},
                                            Deliverable{"drivetag", "drivetag/drivetag.exe", kConsole}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -60,6 +65,42 @@ TEST(DrivetagDeliverable, ImportsSetupApiAndComForItsWork) {
   for (const char* dll : {"kernel32.dll", "setupapi.dll", "ole32.dll", "oleaut32.dll"}) {
     EXPECT_EQ(std::count(facts.importedDlls.begin(), facts.importedDlls.end(), dll), 1) << dll;
   }
+}
+
+// The import lines objdump lists under one DLL ("vma  ordinal/hint  name").
+std::vector<std::string> ImportLines(const std::string& dump, const std::string& dll) {
+  std::vector<std::string> lines;
+  const auto at = dump.find("DLL Name: " + dll + "\n");
+  if (at == std::string::npos) return lines;
+  std::istringstream block(dump.substr(dump.find('\n', dump.find("Member-Name", at)) + 1));
+  std::string line;
+  while (std::getline(block, line) && line.find_first_not_of(" \t") != std::string::npos) {
+    std::istringstream fields(line);
+    std::string vma, number, name;
+    fields >> vma >> number >> name;
+    lines.push_back(number + " " + name);
+  }
+  return lines;
+}
+
+TEST(RecoveryscanDeliverable, ImportsItsTwoInstallerFunctionsByOrdinalOnly) {
+  const PeFacts facts = ReadPeFacts(std::string(SUITE_WIN32_DIR) + "/inventory/recoveryscan.exe");
+  EXPECT_EQ(ImportLines(facts.dump, "msi.dll"), (std::vector<std::string>{"204 <none>", "247 <none>"}))
+      << facts.dump;
+}
+
+TEST(PackageDeliverables, OnlyTheRecoveryModuleImportsTheInstaller) {
+  for (const char* exe : {"inventory/cleanupscan.exe", "inventory/coolingscan.exe"}) {
+    const PeFacts facts = ReadPeFacts(std::string(SUITE_WIN32_DIR) + "/" + exe);
+    EXPECT_EQ(std::count(facts.importedDlls.begin(), facts.importedDlls.end(), "msi.dll"), 0) << exe;
+  }
+}
+
+TEST(CoolingscanDeliverable, ImportsTheMessageBoxForItsErrorReport) {
+  const PeFacts facts = ReadPeFacts(std::string(SUITE_WIN32_DIR) + "/inventory/coolingscan.exe");
+  const auto user32 = ImportLines(facts.dump, "USER32.dll");
+  ASSERT_EQ(user32.size(), 1u) << facts.dump;
+  EXPECT_EQ(user32[0].substr(user32[0].find(' ') + 1), "MessageBoxW");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "tests/support/process.h"
+#include "tests/support/recoveryscan_texts.h"
 
 namespace {
 
@@ -12,6 +13,8 @@ using testsupport::ProcessResult;
 using testsupport::RunProcess;
 
 const std::string kCleanupScan = CLEANUPSCAN_EXE;
+const std::string kCoolingScan = COOLINGSCAN_EXE;
+const std::string kRecoveryScan = RECOVERYSCAN_EXE;
 const std::string kMachines = SHIPPED_MACHINES_DIR;
 
 std::string Version(const std::string& document) {
@@ -128,7 +131,21 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenMachine{"BadHive", R"({"registry": {"HKXX\\A": {}}})", "must start with HKLM"},
         BrokenMachine{"BadValue", R"({"registry": {"HKLM\\A": {"V": [1]}}})", "value \"V\""},
         BrokenMachine{"BadHex", R"({"registry": {"HKLM\\A": {"V": {"type": 1, "hex": "3"}}}})", "\"hex\""},
-        BrokenMachine{"BadDevice", R"({"devices": [{"name": 5}]})", "device key \"name\""}),
+        BrokenMachine{"BadDevice", R"({"devices": [{"name": 5}]})", "device key \"name\""},
+        BrokenMachine{"InstallerNotAnObject", R"({"installer": []})", "\"installer\" must be an object"},
+        BrokenMachine{"InstallerUnknownKey", R"({"installer": {"product": []}})", "unknown key \"product\""},
+        BrokenMachine{"ProductWithoutCode", R"({"installer": {"products": [{}]}})", "needs a \"productCode\""},
+        BrokenMachine{"ProductCodeNotAGuid", R"({"installer": {"products": [{"productCode": "{1234}"}]}})",
+                      "must be a GUID in braces"},
+        BrokenMachine{"ProductBadContext",
+                      R"({"installer": {"products": [{"productCode": "{6F1D3A52-8C47-4E0B-9A21-3B5C7D9E0F14}", "context": "global"}]}})",
+                      "\"context\" must be"},
+        BrokenMachine{"ProductFailureNotACode",
+                      R"({"installer": {"products": [{"productCode": "{6F1D3A52-8C47-4E0B-9A21-3B5C7D9E0F14}", "failures": {"VersionString": 0}}]}})",
+                      "must be a failure, not 0"},
+        BrokenMachine{"ProductPropertyNotText",
+                      R"({"installer": {"products": [{"productCode": "{6F1D3A52-8C47-4E0B-9A21-3B5C7D9E0F14}", "properties": {"VersionString": 10}}]}})",
+                      "\"VersionString\" must be a string"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProgramRunTest, BuiltInMachineIsUsedWithoutAMachineFile) {
@@ -136,6 +153,17 @@ TEST_F(ProgramRunTest, BuiltInMachineIsUsedWithoutAMachineFile) {
       RunProcess({kCleanupScan, "-o", "inv.xml"}, {{"INVSIM_MACHINE", ""}}, dir_.path());
   EXPECT_EQ(run.exitCode, 0) << run.stderrBytes;
   EXPECT_EQ(Version(testsupport::ReadFile(dir_ / "inv.xml")), "2.5.0");
+}
+
+TEST_F(ProgramRunTest, BuiltInMachineHasEveryPackageInstalled) {
+  const std::map<std::string, std::string> builtIn{{"INVSIM_MACHINE", ""}};
+  EXPECT_EQ(RunProcess({kCoolingScan, "-o", "cooling.xml"}, builtIn, dir_.path()).exitCode, 0);
+  EXPECT_EQ(Version(testsupport::ReadFile(dir_ / "cooling.xml")), "1.0.0.5");
+  EXPECT_EQ(RunProcess({kRecoveryScan, "-o", "recovery.xml"}, builtIn, dir_.path()).exitCode, 0);
+  const std::string recovery = testsupport::ReadFile(dir_ / "recovery.xml");
+  EXPECT_NE(recovery.find(" version=\"10.1.20300\""), std::string::npos) << recovery;
+  EXPECT_NE(recovery.find("<Device display=\"Orvo Sentiva OS Recovery Application\""), std::string::npos)
+      << recovery;
 }
 
 TEST_F(ProgramRunTest, TraceRecordsEachPlatformCallInOrder) {
@@ -159,6 +187,98 @@ TEST_F(ProgramRunTest, TraceRecordsEachPlatformCallInOrder) {
     ASSERT_NE(found, std::string::npos) << "missing or out of order: " << line << "\n" << trace;
     at = found;
   }
+}
+
+class ShippedCoolingMachineTest : public ProgramRunTest,
+                                  public ::testing::WithParamInterface<ShippedCase> {};
+
+TEST_P(ShippedCoolingMachineTest, ReportsWhatTheMachineDescribesAndChangesNothing) {
+  const std::string machine = CopyMachine(std::string("coolingscan/") + GetParam().machine);
+  const std::string before = testsupport::ReadFile(machine);
+  const ProcessResult run = Run(kCoolingScan, {"-o", "inv.xml"}, machine);
+  EXPECT_EQ(run.exitCode, 0) << run.stderrBytes;
+  EXPECT_EQ(run.stdoutBytes, "");
+  EXPECT_EQ(Version(testsupport::ReadFile(dir_ / "inv.xml")), GetParam().reported);
+  EXPECT_EQ(testsupport::ReadFile(machine), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Machines, ShippedCoolingMachineTest,
+    ::testing::Values(ShippedCase{"installed.json", "1.0.0.5", false},
+                      ShippedCase{"key-missing.json", "<empty form>", false},
+                      ShippedCase{"only-32-bit-view.json", "<empty form>", false},
+                      ShippedCase{"no-version.json", "0.0.0.0", false},
+                      ShippedCase{"empty-version.json", "<empty form>", false},
+                      ShippedCase{"not-administrator.json", "<empty form>", false},
+                      ShippedCase{"windows32.json", "<empty form>", false}));
+
+TEST_F(ProgramRunTest, CoolingScanTracesTheErrorBoxAndEndsWithoutWaiting) {
+  const std::string machine = CopyMachine("coolingscan/installed.json");
+  const ProcessResult run = Run(kCoolingScan, {"-o", "missing\\out.xml"}, machine);
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(run.exitCode, 0) << run.stderrBytes;
+  const std::string trace = testsupport::ReadFile(dir_ / "trace.txt");
+  EXPECT_NE(trace.find("user32.MessageBoxW \"Error\" caption=\"Error\" owner=0x0 type=0x0 -> 1"),
+            std::string::npos)
+      << trace;
+}
+
+struct ShippedRecoveryCase {
+  const char* machine;
+  const char* version;
+  const char* display;
+  const char* logLine;  // a line the run log must hold
+};
+
+class ShippedRecoveryMachineTest : public ProgramRunTest,
+                                   public ::testing::WithParamInterface<ShippedRecoveryCase> {};
+
+TEST_P(ShippedRecoveryMachineTest, ReportsWhatTheMachineDescribesAndChangesNothing) {
+  const std::string machine = CopyMachine(std::string("recoveryscan/") + GetParam().machine);
+  const std::string before = testsupport::ReadFile(machine);
+  const ProcessResult run = Run(kRecoveryScan, {"-o", "inv.xml"}, machine);
+  EXPECT_EQ(run.exitCode, 0) << run.stderrBytes;
+  EXPECT_EQ(run.stdoutBytes, "");
+  EXPECT_EQ(run.stderrBytes, "");  // debugger texts go nowhere visible
+  const std::string document = testsupport::ReadFile(dir_ / "inv.xml");
+  EXPECT_EQ(document.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\r\n<SVMInventory", 0), 0u);
+  EXPECT_NE(document.find(std::string(" version=\"") + GetParam().version + "\""), std::string::npos)
+      << document;
+  EXPECT_NE(document.find(std::string("<Device display=\"") + GetParam().display + "\""), std::string::npos)
+      << document;
+  const std::string log = testsupport::ReadFile(dir_ / "xlog.txt");
+  EXPECT_EQ(log.rfind("Valtorin inventory Log starts \r\n", 0), 0u) << log;
+  EXPECT_NE(log.find(std::string(GetParam().logLine) + " \r\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("detected"), std::string::npos) << log;
+  EXPECT_EQ(testsupport::ReadFile(machine), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Machines, ShippedRecoveryMachineTest,
+    ::testing::Values(
+        ShippedRecoveryCase{"nothing-installed.json", "0", "OrvoUpdateSentivaPlugin",
+                            "Result: No registry data found.  Write Zero inventory"},
+        ShippedRecoveryCase{"installed.json", "10.1.20300", "Orvo Sentiva OS Recovery Application",
+                            "out.xml succesfully created ERROR - 0"},
+        ShippedRecoveryCase{"short-version-registry-fallback.json", "10.1.20.300",
+                            "Orvo Sentiva OS Recovery Application", "out.xml succesfully created ERROR - 0"},
+        ShippedRecoveryCase{"short-version-no-registry.json", "0", "Orvo Sentiva OS Recovery Application",
+                            "out.xml succesfully created ERROR - 0"},
+        ShippedRecoveryCase{"short-name.json", "10.1.20300", "OrvoUpdateSentivaPlugin",
+                            "out.xml succesfully created ERROR - 0"},
+        ShippedRecoveryCase{"per-user-install.json", "0", "OrvoUpdateSentivaPlugin",
+                            "ERROR_UNKNOWN_PRODUCT :Error fetching value"},
+        ShippedRecoveryCase{"installer-errors.json", "10.1.20.300", "OrvoUpdateSentivaPlugin",
+                            "Default: Error fetching value"},
+        ShippedRecoveryCase{"windows32.json", "10.1.20.300", "OrvoUpdateSentivaPlugin",
+                            "out.xml succesfully created ERROR - 0"}));
+
+TEST_F(ProgramRunTest, RecoveryScanWithoutArgumentsPrintsTheUsageAndFails) {
+  const std::string machine = CopyMachine("recoveryscan/installed.json");
+  const ProcessResult run = Run(kRecoveryScan, {}, machine);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.stdoutBytes, recoveryscan_texts::kUsage);
+  EXPECT_FALSE(testsupport::FileExists(dir_ / "xlog.txt"));
 }
 
 }  // namespace

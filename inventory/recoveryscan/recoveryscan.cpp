@@ -1,0 +1,62 @@
+#include "inventory/recoveryscan/recoveryscan.h"
+
+#include <cstring>
+
+#include "inventory/common/narrow_inventory.h"
+#include "inventory/recoveryscan/arguments.h"
+#include "inventory/recoveryscan/installer_query.h"
+#include "inventory/recoveryscan/registry_spec.h"
+#include "inventory/recoveryscan/run_log.h"
+
+namespace recoveryscan {
+namespace {
+
+constexpr char kUpgradeCode[] = "{2253caa0-0ba2-461c-a50e-fc18228ebadd}";
+constexpr char kRegistrySpec[] =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\ORVO\\ManageableUpdatePackage\\sentiva_os_recovery;"
+    "UninstalledVersionZeroInv";
+constexpr char kDefaultLog[] = "xlog.txt";
+constexpr char kDefaultLogStart[] = "Valtorin inventory Log starts \n";
+constexpr char kNothingInstalled[] = "0";
+constexpr char kDefaultDisplay[] = "OrvoUpdateSentivaPlugin";
+// Shorter texts are placeholders rather than real versions or names.
+constexpr std::size_t kMinVersionChars = 10;
+constexpr std::size_t kMinDisplayChars = 29;
+
+}  // namespace
+
+const char* ChooseVersion(const char* installerVersion, const char* registryVersion) {
+  if (std::strlen(installerVersion) >= kMinVersionChars) return installerVersion;
+  if (std::strlen(registryVersion) >= kMinVersionChars) return registryVersion;
+  return kNothingInstalled;
+}
+
+const char* ChooseDisplay(const char* installerName) {
+  return std::strlen(installerName) >= kMinDisplayChars ? installerName : kDefaultDisplay;
+}
+
+int Run(const std::vector<std::string>& arguments) {
+  RunLog log;
+  RecoveryArguments parsed;
+  if (!ParseRecoveryArguments(arguments, &parsed, log)) {
+    log.Write("INVSTATUS_FAIL ERROR - 1 \n");
+    return 1;
+  }
+  if (!parsed.logNamed) log.Open(kDefaultLog, kDefaultLogStart);
+
+  InstallerProduct product;
+  QueryInstallerProduct(kUpgradeCode, &product, log);
+  std::string registryVersion;
+  QueryRegistrySpec(kRegistrySpec, &registryVersion, log);
+
+  // Without "-o" there is nowhere to put the document: none is written and
+  // the run ends as any other.
+  if (parsed.outputName[0] != 0) {
+    WriteNarrowInventory(parsed.outputName, ChooseVersion(product.version, registryVersion.c_str()),
+                         ChooseDisplay(product.name));
+  }
+  log.Write("out.xml succesfully created ERROR - 0 \n");
+  return 0;
+}
+
+}  // namespace recoveryscan

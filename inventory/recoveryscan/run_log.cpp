@@ -1,0 +1,23 @@
+#include "inventory/recoveryscan/run_log.h"
+
+#include <cstring>
+
+namespace recoveryscan {
+
+bool RunLog::Open(const char* name, const char* startLine) {
+  Close();
+  file_ = platform::OpenTextFile(name, "w+");
+  Write(startLine);
+  return file_ != nullptr;
+}
+
+void RunLog::Write(const char* message) {
+  if (file_ != nullptr) platform::WriteText(file_, message, std::strlen(message));
+}
+
+void RunLog::Close() {
+  platform::CloseTextFile(file_);
+  file_ = nullptr;
+}
+
+}  // namespace recoveryscan
