@@ -5,7 +5,7 @@
 #include "inventory/common/narrow_inventory.h"
 #include "inventory/recoveryscan/arguments.h"
 #include "inventory/recoveryscan/installer_query.h"
-#include "inventory/recoveryscan/registry_spec.h"
+#include "inventory/recoveryscan/registry_value.h"
 #include "inventory/recoveryscan/run_log.h"
 
 namespace recoveryscan {

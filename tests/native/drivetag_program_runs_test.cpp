@@ -84,14 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
         ShippedCase{"no-disks.json", 0, "NVME hostmetadata inventory completed successfully.", 0, 0, 0},
         ShippedCase{"disk-list-fails.json", 1, "NVME hostmetadata inventory executed with failure.", 0, 0, 0},
         ShippedCase{"not-administrator.json", 0, "NVME hostmetadata inventory completed successfully.", 0, 0, 0}),
-    [](const auto& info) {
-      std::string name = info.param.machine;
-      name = name.substr(0, name.find('.'));
-      for (char& c : name) {
-        if (c == '-') c = '_';
-      }
-      return name;
-    });
+    [](const auto& info) { return testsupport::TestNameOfFile(info.param.machine); });
 
 TEST(DrivetagProgramTest, WrittenElementsAreSavedWithTheMachine) {
   testsupport::TempDir dir;

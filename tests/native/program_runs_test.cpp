@@ -77,14 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ShippedCase{"driver-no-version.json", "0.0.0", false},
                       ShippedCase{"removed.json", "2.5.0", false},
                       ShippedCase{"not-administrator.json", "0.0.0", false}),
-    [](const auto& info) {
-      std::string name = info.param.machine;
-      name = name.substr(0, name.find('.'));
-      for (char& c : name) {
-        if (c == '-') c = '_';
-      }
-      return name;
-    });
+    [](const auto& info) { return testsupport::TestNameOfFile(info.param.machine); });
 
 TEST_F(ProgramRunTest, SavedMachineKeepsTheRecordedValueAsSixteenBytes) {
   const std::string machine = CopyMachine("cleanupscan/fresh-install.json");

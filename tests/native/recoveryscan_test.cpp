@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "inventory/recoveryscan/installer_query.h"
-#include "inventory/recoveryscan/registry_spec.h"
+#include "inventory/recoveryscan/registry_value.h"
 #include "inventory/recoveryscan/run_log.h"
 #include "platform/installer.h"
 #include "tests/native/sim_test.h"

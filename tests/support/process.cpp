@@ -100,6 +100,14 @@ TempDir::~TempDir() {
   if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
 }
 
+std::string TestNameOfFile(const std::string& fileName) {
+  std::string name = fileName.substr(0, fileName.find('.'));
+  for (char& c : name) {
+    if (c == '-') c = '_';
+  }
+  return name;
+}
+
 std::string Utf16LeToUtf8(const std::string& bytes) {
   std::u16string wide;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {

@@ -37,6 +37,9 @@ class TempDir {
   std::string path_;
 };
 
+// A test name made of a file name: "fresh-install.json" gives fresh_install.
+std::string TestNameOfFile(const std::string& fileName);
+
 // UTF-8 text from UTF-16LE bytes, for reading the wide inventory documents.
 std::string Utf16LeToUtf8(const std::string& bytes);
 std::string Utf8ToUtf16Le(const std::string& text);

@@ -1,4 +1,4 @@
-#include "inventory/recoveryscan/registry_spec.h"
+#include "inventory/recoveryscan/registry_value.h"
 
 #include <cstdint>
 #include <cstring>
