@@ -71,7 +71,6 @@ bool ParseRecoveryArguments(const std::vector<std::string>& arguments, RecoveryA
       }
       char logName[kNameBufferChars] = {};
       if (!CopyName(arguments[++i], logName)) return Fail();
-      parsed->logNamed = true;
       log.Open(logName, kNamedLogStart);
     }
   }

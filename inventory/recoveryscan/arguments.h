@@ -13,7 +13,6 @@ inline constexpr std::size_t kNameBufferChars = 260;
 
 struct RecoveryArguments {
   char outputName[kNameBufferChars] = {};  // empty: no "-o" or "/o" with a name
-  bool logNamed = false;                   // a "-l" or "-p" came with a name
 };
 
 // Scans the arguments (program name excluded) from first to last, opening

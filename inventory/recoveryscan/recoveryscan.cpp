@@ -42,7 +42,9 @@ int Run(const std::vector<std::string>& arguments) {
     log.Write("INVSTATUS_FAIL ERROR - 1 \n");
     return 1;
   }
-  if (!parsed.logNamed) log.Open(kDefaultLog, kDefaultLogStart);
+  // The default log stands in whenever no "-l" or "-p" left a log open,
+  // also when the named file could not be opened.
+  if (!log.IsOpen()) log.Open(kDefaultLog, kDefaultLogStart);
 
   InstallerProduct product;
   QueryInstallerProduct(kUpgradeCode, &product, log);

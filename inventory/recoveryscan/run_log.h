@@ -18,6 +18,7 @@ class RunLog {
   // opened; no log is open then.
   bool Open(const char* name, const char* startLine);
   void Write(const char* message);
+  bool IsOpen() const { return file_ != nullptr; }
   void Close();
 
  private:

@@ -321,8 +321,9 @@ INSTANTIATE_TEST_SUITE_P(
                        {"inv.xml"}, {"xlog.txt"}},
         CommandLineRow{"LogName260AfterALog", {"-l", "run.log", "-l", kName260}, 1, true,
                        {{"run.log", kNamedLogStart + kFailed}}, {}, {kName260, "xlog.txt"}},
-        CommandLineRow{"LogThatCannotBeOpened", {"-l", "missing/run.log", "-o", "inv.xml"}, 0, false, {},
-                       {"inv.xml"}, {"missing", "xlog.txt"}},
+        CommandLineRow{"LogThatCannotBeOpenedFallsBackToTheDefault",
+                       {"-l", "missing/run.log", "-o", "inv.xml"}, 0, false, {{"xlog.txt", kFullLog}},
+                       {"inv.xml"}, {"missing"}},
         CommandLineRow{"OutputThatCannotBeOpened", {"-o", "missing/inv.xml"}, 0, false,
                        {{"xlog.txt", kFullLog}}, {}, {"missing"}}),
     [](const auto& info) { return std::string(info.param.name); });
