@@ -1,5 +1,7 @@
 #include "tests/support/process.h"
 
+#include "sim/text_codec.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -114,52 +116,14 @@ std::string Utf16LeToUtf8(const std::string& bytes) {
     wide += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                   (static_cast<unsigned char>(bytes[i + 1]) << 8));
   }
-  std::string out;
-  for (std::size_t i = 0; i < wide.size(); ++i) {
-    char32_t cp = wide[i];
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < wide.size()) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (wide[++i] - 0xDC00);
-    }
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-      out += static_cast<char>(0xC0 | (cp >> 6));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-      out += static_cast<char>(0xE0 | (cp >> 12));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (cp >> 18));
-      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-  }
-  return out;
+  return sim::Utf16ToUtf8(wide);
 }
 
 std::string Utf8ToUtf16Le(const std::string& text) {
   std::string out;
-  for (std::size_t i = 0; i < text.size();) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    char32_t cp = b;
-    int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : 3;
-    if (extra > 0) cp = b & (0x3F >> extra);
-    for (int k = 1; k <= extra && i + static_cast<std::size_t>(k) < text.size(); ++k) {
-      cp = (cp << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
-    }
-    i += static_cast<std::size_t>(extra) + 1;
-    auto put = [&out](char32_t unit) {
-      out += static_cast<char>(unit & 0xFF);
-      out += static_cast<char>((unit >> 8) & 0xFF);
-    };
-    if (cp >= 0x10000) {
-      put(0xD800 + ((cp - 0x10000) >> 10));
-      put(0xDC00 + ((cp - 0x10000) & 0x3FF));
-    } else {
-      put(cp);
-    }
+  for (char16_t unit : sim::Utf8ToUtf16(text)) {
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>(unit >> 8);
   }
   return out;
 }
