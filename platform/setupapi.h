@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "platform/guid.h"
+
 // SetupAPI device interface enumeration, one call per Win32 function. The
 // records have the layout of their Win32 counterparts, so sizeof gives the
 // value that their size field must carry on each platform. Failures are
@@ -9,13 +11,6 @@ namespace platform {
 
 using DevInfoSet = std::uintptr_t;
 inline constexpr DevInfoSet kInvalidDevInfoSet = static_cast<DevInfoSet>(-1);
-
-struct Guid {
-  std::uint32_t data1;
-  std::uint16_t data2;
-  std::uint16_t data3;
-  std::uint8_t data4[8];
-};
 
 struct DeviceInterfaceData {  // SP_DEVICE_INTERFACE_DATA
   std::uint32_t size;
