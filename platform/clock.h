@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 
 namespace platform {
 
@@ -7,5 +8,12 @@ struct LocalTime {
 };
 
 LocalTime GetLocalTime();
+
+// Milliseconds since the system started, wrapping at 2^32 (GetTickCount).
+std::uint32_t GetTickCount();
+// The high-resolution performance counter; false when the platform has none.
+bool QueryPerformanceFrequency(std::int64_t* countsPerSecond);
+bool QueryPerformanceCounter(std::int64_t* count);
+void Sleep(std::uint32_t milliseconds);
 
 }  // namespace platform

@@ -2,26 +2,22 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/com.h"
+
 // COM and WMI, one call per COM function or interface method, with the
 // HRESULTs the platform answers. Interface pointers are opaque handles here;
 // each one obtained is given back with Release.
 namespace platform {
 
-using HResult = std::int32_t;
 using ComObject = std::uintptr_t;
-
-inline bool Failed(HResult result) { return result < 0; }
 
 inline constexpr std::int32_t kWbemFlagReturnImmediately = 0x10;
 inline constexpr std::int32_t kWbemFlagForwardOnly = 0x20;
 inline constexpr std::int32_t kWbemInfinite = -1;
 
-// CoInitializeEx(nullptr, COINIT_MULTITHREADED).
-HResult CoInitializeMultithreaded();
 // CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
 // RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr).
 HResult CoInitializeSecurityDefault();
-void CoUninitialize();
 
 // CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator).
 HResult CreateWbemLocator(ComObject* locator);
