@@ -1,9 +1,9 @@
 #include "drivetag/rst_passthrough.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "common/decimal.h"
 #include "platform/devices.h"
 
 namespace drivetag {
@@ -21,9 +21,8 @@ std::uint32_t Get32(const std::vector<std::uint8_t>& record, std::size_t at) {
 
 // "\\.\Scsi" and the port number in decimal, then a colon.
 std::u16string PortName(std::uint8_t portNumber) {
-  char name[32];
-  std::snprintf(name, sizeof name, "\\\\.\\Scsi%u:", static_cast<unsigned>(portNumber));
-  return std::u16string(name, name + std::strlen(name));
+  const std::string name = "\\\\.\\Scsi" + DecimalText(portNumber) + ":";
+  return std::u16string(name.begin(), name.end());
 }
 
 }  // namespace

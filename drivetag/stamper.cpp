@@ -1,11 +1,11 @@
 #include "drivetag/stamper.h"
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
 
+#include "common/decimal.h"
 #include "drivetag/enumerator.h"
 #include "drivetag/facts_table.h"
 #include "drivetag/feature_commands.h"
@@ -111,10 +111,9 @@ bool Run(HostMetadataStamper& stamper) {
   const platform::DevInfoSet set = platform::SetupDiGetClassDevsW(
       &kDiskInterface, nullptr, platform::kDigcfPresent | platform::kDigcfDeviceInterface);
   if (set == platform::kInvalidDevInfoSet) {
-    char message[64];
-    std::snprintf(message, sizeof message, "SetupDiGetClassDevs failed with error: %d\n",
-                  static_cast<int>(platform::LastError()));
-    WriteLogLine(Widen(message));
+    // %d of the error code: one above 2^31 shows as negative.
+    WriteLogLine(Widen("SetupDiGetClassDevs failed with error: " +
+                       DecimalText(static_cast<std::int32_t>(platform::LastError())) + "\n"));
     return false;
   }
   for (std::uint32_t index = 0; StampDrive(stamper, set, index) != kEnumerationEnd; ++index) {

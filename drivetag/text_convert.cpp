@@ -1,7 +1,6 @@
 #include "drivetag/text_convert.h"
 
-#include <cstdio>
-
+#include "common/decimal.h"
 #include "platform/text.h"
 
 namespace drivetag {
@@ -54,10 +53,6 @@ std::u16string Widen(std::string_view ascii) {
   return out;
 }
 
-std::u16string Decimal(long value) {
-  char digits[24];
-  std::snprintf(digits, sizeof digits, "%ld", value);
-  return Widen(digits);
-}
+std::u16string Decimal(long value) { return Widen(DecimalText(value)); }
 
 }  // namespace drivetag

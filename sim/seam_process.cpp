@@ -51,7 +51,8 @@ IsWow64ProcessFn FindIsWow64Process() {
   return missing ? nullptr : &sim::SimIsWow64Process;
 }
 
-const std::vector<std::u16string>& CommandLineW() { return sim::Line().wide; }
-const std::vector<std::string>& CommandLineA() { return sim::Line().narrow; }
+std::vector<std::u16string> CommandLineW() { return sim::Line().wide; }
+std::vector<std::string> CommandLineA() { return sim::Line().narrow; }
+std::vector<std::u16string> SplitCommandLineW() { return sim::Line().wide; }
 
 }  // namespace platform

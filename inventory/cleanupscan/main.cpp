@@ -2,7 +2,7 @@
 #include "platform/process.h"
 
 int ProgramMain() {
-  const auto& line = platform::CommandLineW();
+  const auto line = platform::CommandLineW();
   const std::vector<std::u16string> arguments(line.size() > 1 ? line.begin() + 1 : line.end(),
                                               line.end());
   return cleanupscan::Run(arguments);

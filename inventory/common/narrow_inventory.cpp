@@ -1,8 +1,8 @@
 #include "inventory/common/narrow_inventory.h"
 
-#include <cstdio>
 #include <cstring>
 
+#include "common/decimal.h"
 #include "inventory/common/timestamp.h"
 #include "platform/files.h"
 
@@ -21,8 +21,7 @@ bool WriteNarrowInventory(const char* outputPath, const char* version, const cha
   char stamp[128];
   FormatTimeStamp(stamp, sizeof stamp);
   if (file == nullptr) return false;
-  char componentId[16];
-  std::snprintf(componentId, sizeof componentId, "%u", kRecoveryComponentId);
+  const std::string componentId = DecimalText(kRecoveryComponentId);
   Put(file, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n");
   Put(file, "<SVMInventory lang=\"en\" timeStamp=\"");
   Put(file, stamp);
@@ -30,7 +29,7 @@ bool WriteNarrowInventory(const char* outputPath, const char* version, const cha
   Put(file, "<Device display=\"");
   Put(file, display);
   Put(file, "\" componentID=\"");
-  Put(file, componentId);
+  Put(file, componentId.c_str());
   Put(file, "\"><Application componentType=\"APAC\" ");
   Put(file, "version=\"");
   Put(file, version);

@@ -1,5 +1,4 @@
 #include <windows.h>
-#include <shellapi.h>
 
 #include "platform/process.h"
 #include "platform/win32/proc_address.h"
@@ -37,27 +36,18 @@ IsWow64ProcessFn FindIsWow64Process() {
 #endif
 }
 
-const std::vector<std::u16string>& CommandLineW() {
-  static std::vector<std::u16string> arguments = [] {
-    std::vector<std::u16string> list;
-    int count = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    for (int i = 0; argv != nullptr && i < count; ++i) {
-      list.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
-    }
-    if (argv != nullptr) ::LocalFree(argv);
-    return list;
-  }();
-  return arguments;
+std::vector<std::u16string> CommandLineW() {
+  std::vector<std::u16string> list;
+  for (int i = 0; __wargv != nullptr && i < __argc; ++i) {
+    list.emplace_back(reinterpret_cast<const char16_t*>(__wargv[i]));
+  }
+  return list;
 }
 
-const std::vector<std::string>& CommandLineA() {
-  static std::vector<std::string> arguments = [] {
-    std::vector<std::string> list;
-    for (int i = 0; i < __argc; ++i) list.emplace_back(__argv[i]);
-    return list;
-  }();
-  return arguments;
+std::vector<std::string> CommandLineA() {
+  std::vector<std::string> list;
+  for (int i = 0; __argv != nullptr && i < __argc; ++i) list.emplace_back(__argv[i]);
+  return list;
 }
 
 }  // namespace platform
