@@ -1,13 +1,24 @@
 #include <windows.h>
 
 #include "platform/ui.h"
+#include "platform/win32/proc_address.h"
 
 namespace platform {
 
+// USER32 is loaded only when a box is to be shown, on a failure path: as an
+// import it would be loaded on every run, and under Wine that costs more
+// than the rest of a package module's run.
 int MessageBoxW(WindowHandle owner, const char16_t* text, const char16_t* caption,
                 std::uint32_t type) {
-  return ::MessageBoxW(reinterpret_cast<HWND>(owner), reinterpret_cast<const wchar_t*>(text),
-                       reinterpret_cast<const wchar_t*>(caption), type);
+  using MessageBoxWPtr = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
+  const HMODULE user32 = ::LoadLibraryA("user32.dll");
+  if (user32 == nullptr) return 0;
+  const auto show = LookupProc<MessageBoxWPtr>(user32, "MessageBoxW");
+  const int answer = show == nullptr ? 0
+                                     : show(reinterpret_cast<HWND>(owner), reinterpret_cast<const wchar_t*>(text),
+                                            reinterpret_cast<const wchar_t*>(caption), type);
+  ::FreeLibrary(user32);
+  return answer;
 }
 
 }  // namespace platform
