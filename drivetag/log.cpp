@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/time_stamp_text.h"
+#include "common/timestamp.h"
 #include "drivetag/text_convert.h"
 #include "platform/clock.h"
 #include "platform/console.h"
