@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "platform/status.h"
 
@@ -18,6 +19,8 @@ inline constexpr std::uint32_t kFileShareWrite = 0x2;
 inline constexpr std::uint32_t kCreateAlways = 2;
 inline constexpr std::uint32_t kOpenExisting = 3;
 inline constexpr std::uint32_t kFileAttributeNormal = 0x80;
+inline constexpr std::uint32_t kMovefileReplaceExisting = 0x1;
+inline constexpr std::uint32_t kMovefileWriteThrough = 0x8;
 
 // Returns kInvalidHandle on failure; LastError() then tells why.
 Handle CreateFileW(const char16_t* name, std::uint32_t access, std::uint32_t share,
@@ -25,12 +28,22 @@ Handle CreateFileW(const char16_t* name, std::uint32_t access, std::uint32_t sha
 bool WriteFile(Handle file, const void* data, std::uint32_t size, std::uint32_t* written);
 bool CloseHandle(Handle handle);
 Status LastError();
+bool DeleteFileW(const char16_t* name);
+bool MoveFileExW(const char16_t* from, const char16_t* to, std::uint32_t flags);
+// The same for names in the ANSI code page.
+bool DeleteFileA(const char* name);
+bool MoveFileExA(const char* from, const char* to, std::uint32_t flags);
+// GetFullPathNameA: the absolute form of a name, "" when it has none.
+std::string GetFullPathNameA(const char* name);
 
 // A C runtime stream opened in text mode: each LF written reaches the file as
 // CR LF. mode is fopen's ("w", "at+", ...) without the text/binary letter.
+// WriteText is false when the stream took less than all of the text;
+// CloseTextFile is false when any write of the stream failed, including the
+// buffered bytes that closing writes out.
 struct TextFile;
 TextFile* OpenTextFile(const char* path, const char* mode);
-void WriteText(TextFile* file, const char* text, std::size_t length);
-void CloseTextFile(TextFile* file);
+bool WriteText(TextFile* file, const char* text, std::size_t length);
+bool CloseTextFile(TextFile* file);
 
 }  // namespace platform

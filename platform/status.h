@@ -15,7 +15,9 @@ inline constexpr Status kErrorInvalidHandle = 6;
 inline constexpr Status kErrorInvalidData = 13;
 inline constexpr Status kErrorSharingViolation = 32;
 inline constexpr Status kErrorInvalidParameter = 87;
+inline constexpr Status kErrorDiskFull = 112;
 inline constexpr Status kErrorInsufficientBuffer = 122;
+inline constexpr Status kErrorAlreadyExists = 183;
 inline constexpr Status kErrorMoreData = 234;
 inline constexpr Status kErrorNoMoreItems = 259;
 

@@ -1,16 +1,14 @@
 #include "inventory/common/wide_inventory.h"
 
 #include "common/timestamp.h"
+#include "inventory/common/temporary_name.h"
+#include "inventory/common/xml_attribute.h"
 #include "platform/files.h"
 
 namespace {
 
 constexpr char16_t kEmptyForm[] =
     u"<?xml version=\"1.0\" encoding=\"UTF-8\"?><SVMInventory lang=\"en\"></SVMInventory></xml>";
-
-// The formatted document is bounded like the 4,096-character buffer it
-// came from.
-constexpr std::size_t kMaxDocument = 4095;
 
 std::u16string FullFormTemplate(const char16_t* componentType) {
   return std::u16string(
@@ -24,8 +22,10 @@ std::u16string FullFormTemplate(const char16_t* componentType) {
          u"\t</SVMInventory>\n";
 }
 
-// Replaces each %s of the template by the next argument, as swprintf would,
-// and cuts the result at kMaxDocument characters.
+// Replaces each %s of the template by the next argument, as swprintf would.
+// The values read (at most 1,024 bytes) keep the document far below the
+// 4,096 characters it was once formatted into, escaped or not, so it is
+// never cut short.
 std::u16string FormatTemplate(const std::u16string& pattern,
                               std::initializer_list<std::u16string> arguments) {
   std::u16string out;
@@ -39,7 +39,6 @@ std::u16string FormatTemplate(const std::u16string& pattern,
       out += pattern[i];
     }
   }
-  if (out.size() > kMaxDocument) out.resize(kMaxDocument);
   return out;
 }
 
@@ -51,18 +50,15 @@ std::u16string WideInventoryText(InventoryForm form, const std::u16string& versi
   char stamp[64];
   FormatTimeStamp(stamp, sizeof stamp);
   const std::u16string timeStamp(stamp, stamp + std::char_traits<char>::length(stamp));
+  const std::u16string value = XmlAttributeW(version);
+  const std::u16string display = XmlAttributeW(identity.display);
   return FormatTemplate(FullFormTemplate(identity.componentType),
-                        {timeStamp, identity.componentId, identity.display, version,
-                         identity.display, version});
+                        {timeStamp, identity.componentId, display, value, display, value});
 }
 
 bool WriteWideInventory(const std::u16string& outputPath, InventoryForm form,
                         const std::u16string& version, const ModuleIdentity& identity) {
   const std::u16string text = WideInventoryText(form, version, identity);
-  const platform::Handle file =
-      platform::CreateFileW(outputPath.c_str(), platform::kGenericWrite, 0, platform::kCreateAlways,
-                            platform::kFileAttributeNormal);
-  if (file == platform::kInvalidHandle) return false;
   // UTF-16 little-endian on disk whatever the host's byte order.
   std::string bytes;
   bytes.reserve(text.size() * 2);
@@ -70,8 +66,21 @@ bool WriteWideInventory(const std::u16string& outputPath, InventoryForm form,
     bytes += static_cast<char>(ch & 0xFF);
     bytes += static_cast<char>(ch >> 8);
   }
+  // The target changes only when the whole document is on disk.
+  const std::u16string temporary = TemporaryNameBeside<char16_t>(outputPath);
+  const platform::Handle file =
+      platform::CreateFileW(temporary.c_str(), platform::kGenericWrite, 0, platform::kCreateAlways,
+                            platform::kFileAttributeNormal);
+  if (file == platform::kInvalidHandle) return false;
   std::uint32_t written = 0;
-  platform::WriteFile(file, bytes.data(), static_cast<std::uint32_t>(bytes.size()), &written);
-  platform::CloseHandle(file);
-  return true;
+  const bool wrote = platform::WriteFile(file, bytes.data(), static_cast<std::uint32_t>(bytes.size()), &written) &&
+                     written == bytes.size();
+  const bool closed = platform::CloseHandle(file);
+  if (wrote && closed &&
+      platform::MoveFileExW(temporary.c_str(), outputPath.c_str(),
+                            platform::kMovefileReplaceExisting | platform::kMovefileWriteThrough)) {
+    return true;
+  }
+  platform::DeleteFileW(temporary.c_str());
+  return false;
 }

@@ -10,8 +10,10 @@ struct ModuleIdentity {
 
 enum class InventoryForm { Full, Empty };
 
-// Writes the UTF-16LE inventory document (no byte-order mark). Returns false
-// when the file cannot be created; a failed write is not reported.
+// Writes the UTF-16LE inventory document (no byte-order mark). Values are
+// escaped as XML attributes. Returns false when no document was stored
+// (the file could not be created, written or moved into place); the old
+// file, if any, is then left as it was and no temporary file remains.
 bool WriteWideInventory(const std::u16string& outputPath, InventoryForm form,
                         const std::u16string& version, const ModuleIdentity& identity);
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/console.h"
+#include "platform/files.h"
 
 namespace recoveryscan {
 namespace {
@@ -20,7 +21,7 @@ constexpr char kNamedLogStart[] = "Valtorin inventory starts \n";
 
 // Options compare as the C runtime's case-blind comparison does: ASCII
 // letters only.
-bool IsOption(const std::string& argument, const char* option) {
+bool EqualIgnoringCase(const std::string& argument, const char* option) {
   const std::size_t length = std::strlen(option);
   if (argument.size() != length) return false;
   for (std::size_t i = 0; i < length; ++i) {
@@ -46,6 +47,15 @@ bool Fail() {
 
 }  // namespace
 
+bool NameTheSameFile(const char* first, const char* second) {
+  std::string a = platform::GetFullPathNameA(first), b = platform::GetFullPathNameA(second);
+  if (a.empty() || b.empty()) {
+    a = first;
+    b = second;
+  }
+  return EqualIgnoringCase(a, b.c_str());
+}
+
 void PrintUsage() {
   for (const char* line : kUsage) {
     platform::WriteStdout(line, std::strlen(line));
@@ -60,11 +70,11 @@ bool ParseRecoveryArguments(const std::vector<std::string>& arguments, RecoveryA
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     const bool hasNext = i + 1 < arguments.size();
-    if (IsOption(argument, "-o") || IsOption(argument, "/o")) {
+    if (EqualIgnoringCase(argument, "-o") || EqualIgnoringCase(argument, "/o")) {
       if (!hasNext || !CopyName(arguments[++i], parsed->outputName)) return Fail();
-    } else if (IsOption(argument, "-help") || IsOption(argument, "/help") || argument == "?") {
+    } else if (EqualIgnoringCase(argument, "-help") || EqualIgnoringCase(argument, "/help") || argument == "?") {
       return Fail();
-    } else if (IsOption(argument, "-l") || IsOption(argument, "-p")) {
+    } else if (EqualIgnoringCase(argument, "-l") || EqualIgnoringCase(argument, "-p")) {
       if (!hasNext) {
         PrintUsage();  // the scan is at its end; the run goes on
         continue;

@@ -24,4 +24,8 @@ bool ParseRecoveryArguments(const std::vector<std::string>& arguments, RecoveryA
 
 void PrintUsage();
 
+// Whether two names reach the same file: their full paths, compared as
+// Windows compares names (ASCII letters without regard to case).
+bool NameTheSameFile(const char* first, const char* second);
+
 }  // namespace recoveryscan

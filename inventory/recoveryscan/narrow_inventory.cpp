@@ -1,44 +1,67 @@
 #include "inventory/recoveryscan/narrow_inventory.h"
 
-#include <cstring>
+#include <string>
 
 #include "common/decimal.h"
 #include "common/timestamp.h"
+#include "inventory/common/temporary_name.h"
+#include "inventory/common/xml_attribute.h"
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace {
 
 constexpr unsigned kRecoveryComponentId = 104763;
 
-void Put(platform::TextFile* file, const char* text) {
-  platform::WriteText(file, text, std::strlen(text));
+// The installer and the registry hand out texts in the ANSI code page; the
+// document says UTF-8.
+std::u16string FromAnsi(const char* text) {
+  const std::string bytes = text;
+  if (bytes.empty()) return {};
+  const int length = static_cast<int>(bytes.size());
+  const int units = platform::AnsiToWide(bytes.data(), length, nullptr, 0);
+  if (units <= 0) return {};
+  std::u16string wide(static_cast<std::size_t>(units), u'\0');
+  const int written = platform::AnsiToWide(bytes.data(), length, wide.data(), units);
+  wide.resize(written > 0 && written <= units ? static_cast<std::size_t>(written) : 0);
+  return wide;
 }
 
 }  // namespace
 
+std::string NarrowInventoryText(const char* version, const char* display, const char* timeStamp) {
+  const std::string versionText = XmlAttributeUtf8(FromAnsi(version));
+  const std::string displayText = XmlAttributeUtf8(FromAnsi(display));
+  std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+  text += "<SVMInventory lang=\"en\" timeStamp=\"";
+  text += timeStamp;
+  text += "\" schemaVersion=\"1.0\">";
+  text += "<Device display=\"" + displayText;
+  text += "\" componentID=\"" + DecimalText(kRecoveryComponentId);
+  text += "\"><Application componentType=\"APAC\" ";
+  text += "version=\"" + versionText;
+  text += "\" display=\"" + displayText;
+  text += "\" packageVersion=\"" + versionText;
+  text += "\"></Application></Device>";
+  text += "</SVMInventory>";
+  return text;
+}
+
 bool WriteNarrowInventory(const char* outputPath, const char* version, const char* display) {
-  platform::TextFile* file = platform::OpenTextFile(outputPath, "w");
+  const std::string temporary = TemporaryNameBeside<char>(outputPath);
+  platform::TextFile* file = platform::OpenTextFile(temporary.c_str(), "w");
   char stamp[128];
   FormatTimeStamp(stamp, sizeof stamp);
   if (file == nullptr) return false;
-  const std::string componentId = DecimalText(kRecoveryComponentId);
-  Put(file, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n");
-  Put(file, "<SVMInventory lang=\"en\" timeStamp=\"");
-  Put(file, stamp);
-  Put(file, "\" schemaVersion=\"1.0\">");
-  Put(file, "<Device display=\"");
-  Put(file, display);
-  Put(file, "\" componentID=\"");
-  Put(file, componentId.c_str());
-  Put(file, "\"><Application componentType=\"APAC\" ");
-  Put(file, "version=\"");
-  Put(file, version);
-  Put(file, "\" display=\"");
-  Put(file, display);
-  Put(file, "\" packageVersion=\"");
-  Put(file, version);
-  Put(file, "\"></Application></Device>");
-  Put(file, "</SVMInventory>");
-  platform::CloseTextFile(file);
-  return true;
+  const std::string text = NarrowInventoryText(version, display, stamp);
+  const bool wrote = platform::WriteText(file, text.data(), text.size());
+  // Closing writes out what the stream still holds: it must succeed too.
+  const bool closed = platform::CloseTextFile(file);
+  if (wrote && closed &&
+      platform::MoveFileExA(temporary.c_str(), outputPath,
+                            platform::kMovefileReplaceExisting | platform::kMovefileWriteThrough)) {
+    return true;
+  }
+  platform::DeleteFileA(temporary.c_str());
+  return false;
 }

@@ -17,6 +17,7 @@ constexpr char kRegistrySpec[] =
     "UninstalledVersionZeroInv";
 constexpr char kDefaultLog[] = "xlog.txt";
 constexpr char kDefaultLogStart[] = "Valtorin inventory Log starts \n";
+constexpr char kFailureLine[] = "INVSTATUS_FAIL ERROR - 1 \n";
 constexpr char kNothingInstalled[] = "0";
 constexpr char kDefaultDisplay[] = "OrvoUpdateSentivaPlugin";
 // Shorter texts are placeholders rather than real versions or names.
@@ -39,11 +40,18 @@ int Run(const std::vector<std::string>& arguments) {
   RunLog log;
   RecoveryArguments parsed;
   if (!ParseRecoveryArguments(arguments, &parsed, log)) {
-    log.Write("INVSTATUS_FAIL ERROR - 1 \n");
+    log.Write(kFailureLine);
     return 1;
   }
   // The default log stands in whenever no "-l" or "-p" left a log open,
-  // also when the named file could not be opened.
+  // also when the named file could not be opened. The document must not be
+  // that file: the log would write its lines into it.
+  const std::string logName = log.IsOpen() ? log.Name() : kDefaultLog;
+  if (parsed.outputName[0] != 0 && NameTheSameFile(parsed.outputName, logName.c_str())) {
+    PrintUsage();
+    log.Write(kFailureLine);
+    return 1;
+  }
   if (!log.IsOpen()) log.Open(kDefaultLog, kDefaultLogStart);
 
   InstallerProduct product;
@@ -51,13 +59,13 @@ int Run(const std::vector<std::string>& arguments) {
   std::string registryVersion;
   QueryRegistrySpec(kRegistrySpec, &registryVersion, log);
 
-  // Without "-o" there is nowhere to put the document: none is written and
-  // the run ends as any other.
-  if (parsed.outputName[0] != 0) {
-    WriteNarrowInventory(parsed.outputName, ChooseVersion(product.version, registryVersion.c_str()),
-                         ChooseDisplay(product.name));
-  }
-  log.Write("out.xml succesfully created ERROR - 0 \n");
+  // Without "-o" there is nowhere to put the document. The success line
+  // stands only for a stored document; the exit code stays 0 either way.
+  const bool stored =
+      parsed.outputName[0] != 0 &&
+      WriteNarrowInventory(parsed.outputName, ChooseVersion(product.version, registryVersion.c_str()),
+                           ChooseDisplay(product.name));
+  log.Write(stored ? "out.xml succesfully created ERROR - 0 \n" : kFailureLine);
   return 0;
 }
 

@@ -7,6 +7,7 @@ namespace recoveryscan {
 bool RunLog::Open(const char* name, const char* startLine) {
   Close();
   file_ = platform::OpenTextFile(name, "w+");
+  if (file_ != nullptr) name_ = name;
   Write(startLine);
   return file_ != nullptr;
 }
@@ -16,8 +17,9 @@ void RunLog::Write(const char* message) {
 }
 
 void RunLog::Close() {
-  platform::CloseTextFile(file_);
+  if (file_ != nullptr) platform::CloseTextFile(file_);
   file_ = nullptr;
+  name_.clear();
 }
 
 }  // namespace recoveryscan

@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "platform/files.h"
 
 namespace recoveryscan {
@@ -19,10 +21,13 @@ class RunLog {
   bool Open(const char* name, const char* startLine);
   void Write(const char* message);
   bool IsOpen() const { return file_ != nullptr; }
+  // The name the open log was opened by.
+  const std::string& Name() const { return name_; }
   void Close();
 
  private:
   platform::TextFile* file_ = nullptr;
+  std::string name_;
 };
 
 }  // namespace recoveryscan

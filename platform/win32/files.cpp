@@ -40,14 +40,37 @@ TextFile* OpenTextFile(const char* path, const char* mode) {
   return new TextFile{file};
 }
 
-void WriteText(TextFile* file, const char* text, std::size_t length) {
-  if (file != nullptr) std::fwrite(text, 1, length, file->file);
+bool WriteText(TextFile* file, const char* text, std::size_t length) {
+  return file != nullptr && std::fwrite(text, 1, length, file->file) == length;
 }
 
-void CloseTextFile(TextFile* file) {
-  if (file == nullptr) return;
-  std::fclose(file->file);
+bool CloseTextFile(TextFile* file) {
+  if (file == nullptr) return false;
+  const bool failedBefore = std::ferror(file->file) != 0;
+  const bool closed = std::fclose(file->file) == 0;
   delete file;
+  return closed && !failedBefore;
+}
+
+bool DeleteFileW(const char16_t* name) { return ::DeleteFileW(reinterpret_cast<const wchar_t*>(name)) != FALSE; }
+
+bool MoveFileExW(const char16_t* from, const char16_t* to, std::uint32_t flags) {
+  return ::MoveFileExW(reinterpret_cast<const wchar_t*>(from), reinterpret_cast<const wchar_t*>(to), flags) !=
+         FALSE;
+}
+
+bool DeleteFileA(const char* name) { return ::DeleteFileA(name) != FALSE; }
+
+bool MoveFileExA(const char* from, const char* to, std::uint32_t flags) {
+  return ::MoveFileExA(from, to, flags) != FALSE;
+}
+
+std::string GetFullPathNameA(const char* name) {
+  char path[MAX_PATH];
+  const DWORD length = ::GetFullPathNameA(name, sizeof path, path, nullptr);
+  // 0 is a failure; a length beyond the buffer is the size it would need.
+  if (length == 0 || length >= sizeof path) return "";
+  return std::string(path, length);
 }
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 #include "sim/models/storage/disks.h"
 #include "sim/models/registry/registry_store.h"
 #include "sim/models/storage/rst_controller.h"
+#include "sim/models/volume/free_space.h"
 #include "sim/models/wmi/wmi_model.h"
 
 // The simulated client PC that the native build's seam answers from.
@@ -47,6 +48,7 @@ struct Machine {
   RstControllers rst;
   WmiModel wmi;
   std::vector<InstalledProduct> installerProducts;
+  FreeSpace volume;
 };
 
 struct MessageBoxRecord {

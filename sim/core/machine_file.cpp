@@ -95,6 +95,7 @@ const Section kSections[] = {
     {"diskListError", LoadDiskListErrorSection, nullptr},
     {"rstControllers", LoadRstSection, SaveRstSection},
     {"wmi", LoadWmiSection, nullptr},
+    {"volume", LoadVolumeSection, nullptr},
 };
 
 }  // namespace

@@ -50,6 +50,8 @@ bool LoadDiskListErrorSection(const Json& value, Machine& machine, const LoadCon
 bool LoadRstSection(const Json& value, Machine& machine, const LoadContext& context,
                     std::string* error);
 void SaveRstSection(const Machine& machine, Json& value);
+bool LoadVolumeSection(const Json& value, Machine& machine, const LoadContext& context,
+                       std::string* error);
 bool LoadWmiSection(const Json& value, Machine& machine, const LoadContext& context,
                     std::string* error);
 

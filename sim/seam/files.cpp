@@ -6,12 +6,14 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "platform/files.h"
 #include "sim/core/handles.h"
 #include "sim/core/machine.h"
 #include "sim/seam/storage_devices.h"
+#include "sim/seam/volume_room.h"
 #include "sim/core/text_codec.h"
 
 namespace platform {
@@ -72,6 +74,7 @@ OpenResult OpenHostFile(const std::u16string& name, std::uint32_t access, std::u
     result.status = kErrorAccessDenied;  // a folder needs backup semantics
     return result;
   }
+  if (disposition == kCreateAlways) sim::ReleaseRoomOf(path);
   const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
   if (fd < 0) {
     result.status = FromErrno(errno);
@@ -107,9 +110,10 @@ bool WriteFile(Handle file, const void* data, std::uint32_t size, std::uint32_t*
     return false;
   }
   const auto* bytes = static_cast<const char*>(data);
+  const auto room = static_cast<std::uint32_t>(sim::TakeRoom(size));
   std::uint32_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::write(object->fd, bytes + done, size - done);
+  while (done < room) {
+    const ssize_t n = ::write(object->fd, bytes + done, room - done);
     if (n <= 0) {
       sim::SetLastError(kErrorAccessDenied);
       return false;
@@ -117,7 +121,68 @@ bool WriteFile(Handle file, const void* data, std::uint32_t size, std::uint32_t*
     done += static_cast<std::uint32_t>(n);
   }
   if (written != nullptr) *written = done;
+  if (room < size) {
+    sim::EndIfKilledWhenFull();
+    sim::SetLastError(kErrorDiskFull);
+    return false;
+  }
   return true;
+}
+
+bool DeleteFileW(const char16_t* name) {
+  std::string path;
+  const std::u16string text = name != nullptr ? name : u"";
+  Status status = kSuccess;
+  if (sim::IsDeviceName(text) || !sim::HostPath(text, &path)) {
+    status = kErrorPathNotFound;
+  } else if (sim::CountOpen(text) != 0) {
+    status = kErrorSharingViolation;  // nothing here opens files for sharing deletion
+  } else {
+    sim::ReleaseRoomOf(path);
+    if (::unlink(path.c_str()) != 0) status = FromErrno(errno);
+  }
+  sim::Trace("file.delete " + sim::Utf16ToUtf8(text) + " -> " + std::to_string(status));
+  if (status != kSuccess) sim::SetLastError(status);
+  return status == kSuccess;
+}
+
+bool MoveFileExW(const char16_t* from, const char16_t* to, std::uint32_t flags) {
+  std::string fromPath, toPath;
+  const std::u16string fromText = from != nullptr ? from : u"", toText = to != nullptr ? to : u"";
+  Status status = kSuccess;
+  struct stat target {};
+  const bool targetExists = sim::HostPath(toText, &toPath) && ::stat(toPath.c_str(), &target) == 0;
+  if (!sim::HostPath(fromText, &fromPath) || toPath.empty()) {
+    status = kErrorPathNotFound;
+  } else if (targetExists && (flags & kMovefileReplaceExisting) == 0) {
+    status = kErrorAlreadyExists;
+  } else if (targetExists && S_ISDIR(target.st_mode)) {
+    status = kErrorAccessDenied;  // a folder is never replaced by a file
+  } else if (sim::CountOpen(fromText) != 0 || sim::CountOpen(toText) != 0) {
+    status = kErrorSharingViolation;
+  } else {
+    if (targetExists) sim::ReleaseRoomOf(toPath);
+    if (::rename(fromPath.c_str(), toPath.c_str()) != 0) status = FromErrno(errno);
+  }
+  sim::Trace("file.move " + sim::Utf16ToUtf8(fromText) + " " + sim::Utf16ToUtf8(toText) + " flags=" +
+             sim::HexNumber(flags) + " -> " + std::to_string(status));
+  if (status != kSuccess) sim::SetLastError(status);
+  return status == kSuccess;
+}
+
+bool DeleteFileA(const char* name) { return DeleteFileW(sim::Utf8ToUtf16(sim::AnsiToUtf8(name)).c_str()); }
+
+bool MoveFileExA(const char* from, const char* to, std::uint32_t flags) {
+  return MoveFileExW(sim::Utf8ToUtf16(sim::AnsiToUtf8(from)).c_str(), sim::Utf8ToUtf16(sim::AnsiToUtf8(to)).c_str(), flags);
+}
+
+// The host's absolute form of the file, in the ANSI code page.
+std::string GetFullPathNameA(const char* name) {
+  std::string path;
+  if (name == nullptr || !sim::HostPath(sim::Utf8ToUtf16(sim::AnsiToUtf8(name)), &path)) return "";
+  std::error_code error;
+  const std::filesystem::path full = std::filesystem::absolute(path, error).lexically_normal();
+  return error ? "" : sim::Utf8ToAnsi(full.string());
 }
 
 bool CloseHandle(Handle handle) {

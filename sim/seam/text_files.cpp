@@ -7,6 +7,7 @@
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
 #include "sim/core/text_stream.h"
+#include "sim/seam/volume_room.h"
 
 namespace sim {
 
@@ -26,6 +27,7 @@ namespace platform {
 
 struct TextFile {
   std::FILE* file;
+  bool failed;  // a write was cut short, as ferror would tell
 };
 
 TextFile* OpenTextFile(const char* path, const char* mode) {
@@ -37,24 +39,34 @@ TextFile* OpenTextFile(const char* path, const char* mode) {
   binaryMode += 'b';
   std::u16string wide;
   for (const char* p = path; *p != 0; ++p) wide += sim::AnsiByteToWide(static_cast<unsigned char>(*p));
-  std::FILE* file = sim::HostPath(wide, &hostPath) ? std::fopen(hostPath.c_str(), binaryMode.c_str())
-                                                   : nullptr;
+  const bool truncates = binaryMode[0] == 'w';
+  std::FILE* file = nullptr;
+  if (sim::HostPath(wide, &hostPath)) {
+    if (truncates) sim::ReleaseRoomOf(hostPath);
+    file = std::fopen(hostPath.c_str(), binaryMode.c_str());
+  }
   sim::Trace("file.text " + sim::Utf16ToUtf8(wide) + " mode=" + mode + " -> " +
              (file != nullptr ? "0" : "failed"));
   if (file == nullptr) return nullptr;
-  return new TextFile{file};
+  return new TextFile{file, false};
 }
 
-void WriteText(TextFile* file, const char* text, std::size_t length) {
-  if (file == nullptr) return;
+bool WriteText(TextFile* file, const char* text, std::size_t length) {
+  if (file == nullptr) return false;
   const std::string bytes = sim::ToTextMode(text, length);
-  std::fwrite(bytes.data(), 1, bytes.size(), file->file);
+  const std::size_t room = sim::TakeRoom(bytes.size());
+  const bool whole = std::fwrite(bytes.data(), 1, room, file->file) == bytes.size();
+  if (room < bytes.size()) sim::EndIfKilledWhenFull();
+  if (!whole) file->failed = true;
+  return whole;
 }
 
-void CloseTextFile(TextFile* file) {
-  if (file == nullptr) return;
-  std::fclose(file->file);
+bool CloseTextFile(TextFile* file) {
+  if (file == nullptr) return false;
+  const bool closed = std::fclose(file->file) == 0;
+  const bool whole = closed && !file->failed;
   delete file;
+  return whole;
 }
 
 }  // namespace platform

@@ -84,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeRow{"VersionNoDataAtAll", Machine(R"({"Version": {"type": "REG_SZ", "hex": ""}})"),
                    "<empty form>"},
         OutcomeRow{"VersionPresent", Machine(R"({"Version": "1.0.0.5"})"), "1.0.0.5"},
-        OutcomeRow{"VersionDword", Machine(R"({"Version": 7})"), "\x07"},
+        OutcomeRow{"VersionDword", Machine(R"({"Version": 7})"), "\xEF\xBF\xBD"},  // U+0007 has no place in XML
         OutcomeRow{"VersionWithoutTerminator",
                    Machine(R"({"Version": {"type": "REG_BINARY", "hex": "31002e003200"}})"), "1.2"},
         OutcomeRow{"VersionOddLength", Machine(R"({"Version": {"type": "REG_SZ", "hex": "3100320033"}})"),

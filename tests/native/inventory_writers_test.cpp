@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <string>
 
 #include "inventory/recoveryscan/narrow_inventory.h"
@@ -45,25 +46,69 @@ TEST_F(InventoryWriterTest, EmptyWideFormIs83CharactersEndingInXmlEndTag) {
                        "lang=\"en\"></SVMInventory></xml>"));
 }
 
-TEST_F(InventoryWriterTest, ValuesAreWrittenUnescapedAndReplaceAnExistingFile) {
+TEST_F(InventoryWriterTest, ValuesAreEscapedAndReplaceAnExistingFile) {
   testsupport::WriteFile(Path("out.xml"), std::string(20000, 'x'));
-  ASSERT_TRUE(WriteWideInventory(u"out.xml", InventoryForm::Full, u"1&2\"<3>", kCleanup));
+  ASSERT_TRUE(WriteWideInventory(u"out.xml", InventoryForm::Full, u"1&2\"<3>\u0001", kCleanup));
   const std::string text = testsupport::Utf16LeToUtf8(Read("out.xml"));
-  EXPECT_NE(text.find("version=\"1&2\"<3>\" display="), std::string::npos);
+  EXPECT_NE(text.find("version=\"1&amp;2&quot;&lt;3&gt;\uFFFD\" display="), std::string::npos);
   EXPECT_EQ(text.back(), '\n');
   EXPECT_EQ(text.find("xxx"), std::string::npos);
+  EXPECT_FALSE(testsupport::FileExists(Path("out.xm~")));
 }
 
-TEST_F(InventoryWriterTest, OversizedWideDocumentIsCutAt4095Characters) {
-  const std::u16string version(3000, u'9');
-  const std::u16string text = WideInventoryText(InventoryForm::Full, version, kCleanup);
-  EXPECT_EQ(text.size(), 4095u);
-  EXPECT_EQ(text.substr(text.size() - 10), std::u16string(10, u'9'));
+// The longest value the registry read hands over (511 characters), all of
+// them escaped, still gives the whole document: nothing is cut.
+TEST_F(InventoryWriterTest, LongestEscapedValueKeepsTheDocumentWhole) {
+  const std::u16string text = WideInventoryText(InventoryForm::Full, std::u16string(511, u'"'), kCleanup);
+  EXPECT_EQ(text.size(), 511u * 6 * 2 + WideInventoryText(InventoryForm::Full, u"", kCleanup).size());
+  EXPECT_EQ(text.substr(text.size() - 17), u"\t</SVMInventory>\n");
 }
 
 TEST_F(InventoryWriterTest, WideWriterReportsAFileThatCannotBeCreated) {
   EXPECT_FALSE(WriteWideInventory(u"missing\\folder\\out.xml", InventoryForm::Full, u"1", kCleanup));
   EXPECT_FALSE(testsupport::FileExists(Path("missing")));
+}
+
+// A target that cannot be replaced (here a folder) keeps what it was, and the
+// finished temporary document is removed again.
+TEST_F(InventoryWriterTest, WritersLeaveNoTemporaryFileWhenTheMoveFails) {
+  std::filesystem::create_directory(Path("out.xml"));
+  std::filesystem::create_directory(Path("inv.xml"));
+  EXPECT_FALSE(WriteWideInventory(u"out.xml", InventoryForm::Full, u"1", kCleanup));
+  EXPECT_FALSE(WriteNarrowInventory("inv.xml", "1", "x"));
+  EXPECT_TRUE(std::filesystem::is_directory(Path("out.xml")));
+  EXPECT_TRUE(std::filesystem::is_directory(Path("inv.xml")));
+  EXPECT_FALSE(testsupport::FileExists(Path("out.xm~")));
+  EXPECT_FALSE(testsupport::FileExists(Path("inv.xm~")));
+}
+
+// A full volume at any byte of the document: the old document stays as it
+// was (or there is none), no temporary file is left, and the writer says so.
+TEST_F(InventoryWriterTest, FullVolumeLeavesTheOldDocumentAndNoTemporaryFile) {
+  const std::uint64_t wideBytes = 2 * WideInventoryText(InventoryForm::Full, u"1.2.3", kCleanup).size();
+  // The narrow document on disk: its text, and a CR for its one LF.
+  const std::uint64_t narrowBytes =
+      NarrowInventoryText("10.1.20.300", "OrvoUpdateSentivaPlugin", "2021-11-28T16:26:58").size() + 1;
+  for (const std::uint64_t free : {std::uint64_t{0}, std::uint64_t{1}, narrowBytes / 2, narrowBytes - 1}) {
+    SCOPED_TRACE(free);
+    testsupport::WriteFile(Path("out.xml"), "old wide");
+    testsupport::WriteFile(Path("inv.xml"), "old narrow");
+    sim::CurrentMachine().volume.bytes = free;
+    EXPECT_FALSE(WriteWideInventory(u"out.xml", InventoryForm::Full, u"1.2.3", kCleanup));
+    sim::CurrentMachine().volume.bytes = free;
+    EXPECT_FALSE(WriteNarrowInventory("inv.xml", "10.1.20.300", "OrvoUpdateSentivaPlugin"));
+    EXPECT_EQ(Read("out.xml"), "old wide");
+    EXPECT_EQ(Read("inv.xml"), "old narrow");
+    EXPECT_FALSE(testsupport::FileExists(Path("out.xm~")));
+    EXPECT_FALSE(testsupport::FileExists(Path("inv.xm~")));
+  }
+  // Just enough room: the documents take the old ones' places.
+  sim::CurrentMachine().volume.bytes = wideBytes;
+  EXPECT_TRUE(WriteWideInventory(u"out.xml", InventoryForm::Full, u"1.2.3", kCleanup));
+  EXPECT_EQ(Read("out.xml").size(), wideBytes);
+  sim::CurrentMachine().volume.bytes = narrowBytes;
+  EXPECT_TRUE(WriteNarrowInventory("inv.xml", "10.1.20.300", "OrvoUpdateSentivaPlugin"));
+  EXPECT_EQ(Read("inv.xml").size(), narrowBytes);
 }
 
 TEST_F(InventoryWriterTest, NarrowWriterConcatenatesOneLineAfterTheDeclaration) {
@@ -78,13 +123,16 @@ TEST_F(InventoryWriterTest, NarrowWriterConcatenatesOneLineAfterTheDeclaration) 
   EXPECT_EQ(Read("inv.xml"), expected);
 }
 
-TEST_F(InventoryWriterTest, NarrowWriterKeepsValueBytesAndLineBreaksAsTextModeMakesThem) {
+// The values come in the ANSI code page (Windows-1252 here) and leave in the
+// UTF-8 that the declaration names, escaped; a control character becomes "?".
+TEST_F(InventoryWriterTest, NarrowWriterConvertsValuesToUtf8AndEscapesThem) {
   testsupport::WriteFile(Path("inv.xml"), std::string(5000, 'x'));
-  ASSERT_TRUE(WriteNarrowInventory("inv.xml", "1\n2", "Caf\xE9 & \"Co\""));
+  ASSERT_TRUE(WriteNarrowInventory("inv.xml", "1\n2\x01", "Caf\xE9 & \"Co\" \x80"));
   const std::string bytes = Read("inv.xml");
-  EXPECT_NE(bytes.find("version=\"1\r\n2\""), std::string::npos);
-  EXPECT_NE(bytes.find("display=\"Caf\xE9 & \"Co\"\""), std::string::npos);
+  EXPECT_NE(bytes.find("version=\"1&#10;2?\""), std::string::npos);
+  EXPECT_NE(bytes.find("display=\"Caf\xC3\xA9 &amp; &quot;Co&quot; \xE2\x82\xAC\""), std::string::npos);
   EXPECT_EQ(bytes.find("xxx"), std::string::npos);
+  EXPECT_FALSE(testsupport::FileExists(Path("inv.xm~")));
 }
 
 TEST_F(InventoryWriterTest, NarrowWriterReportsAFileThatCannotBeOpened) {

@@ -173,7 +173,8 @@ TEST_F(ProgramRunTest, TraceRecordsEachPlatformCallInOrder) {
       "view=32 access=0x20006 -> 0",
       "reg.set HKLM\\SOFTWARE\\WOW6432Node\\ORVO\\ManageableUpdatePackage\\ZerbixRemovalTool "
       "\"Version\" type=1 bytes=32002e0035002e003000000000000000 -> 0",
-      "file.open OutputFile.xml access=0x40000000 share=0x0 disposition=2 -> 0"};
+      "file.open OutputFile.xm~ access=0x40000000 share=0x0 disposition=2 -> 0",
+      "file.move OutputFile.xm~ OutputFile.xml flags=0x9 -> 0"};
   std::size_t at = 0;
   for (const char* line : expected) {
     const auto found = trace.find(line, at);

@@ -182,10 +182,11 @@ INSTANTIATE_TEST_SUITE_P(
         OutcomeRow{"UnterminatedShortAnswersKeepTheirLength",
                    Machine(Product(Properties(kName29, "10.1.20300") + R"(, "unterminated": true)"), ""),
                    "10.1.20300", kName29, kNoKey, Concat({kDetected, kDetected})},
-        OutcomeRow{"AnsiNameIsWrittenAsItsBytes",
+        // The installer hands out Windows-1252; the document says and is UTF-8.
+        OutcomeRow{"AnsiNameIsWrittenInUtf8",
                    Machine(Product(Properties("Orvo Sentiva R\u00e9cup\u00e9ration Syst\u00e8me", "10.1.20300")),
                            ""),
-                   "10.1.20300", "Orvo Sentiva R\xe9" "cup\xe9ration Syst\xe8me", kNoKey,
+                   "10.1.20300", "Orvo Sentiva R\xC3\xA9" "cup\xC3\xA9ration Syst\xC3\xA8me", kNoKey,
                    Concat({kDetected, kDetected})},
         OutcomeRow{"RegistryDwordIsTooShortAText", Machine("", R"({"UninstalledVersionZeroInv": 4294967295})"),
                    "0", kDefaultDisplay, "", {}},
@@ -311,10 +312,20 @@ INSTANTIATE_TEST_SUITE_P(
                        {"inv.xml"}, {"x.log"}},
         CommandLineRow{"OtherArgumentsIgnored", {"foo", "-o", "inv.xml", std::string(100000, 'x'), "-x"}, 0,
                        false, {{"xlog.txt", kFullLog}}, {"inv.xml"}, {}},
-        CommandLineRow{"NoOutputWritesNoDocument", {"-l", "run.log"}, 0, false, {{"run.log", kFullNamedLog}},
-                       {}, {"xlog.txt"}},
-        CommandLineRow{"OnlyUnknownArguments", {"inv.xml"}, 0, false, {{"xlog.txt", kFullLog}}, {},
-                       {"inv.xml"}},
+        // No document stored: the failure line stands where the success line would.
+        CommandLineRow{"NoOutputWritesNoDocument", {"-l", "run.log"}, 0, false,
+                       {{"run.log", kNamedLogStart + kNoKey + kFailed}}, {}, {"xlog.txt"}},
+        CommandLineRow{"OnlyUnknownArguments", {"inv.xml"}, 0, false, {{"xlog.txt", kLogStart + kNoKey + kFailed}},
+                       {}, {"inv.xml"}},
+        // The document may not be the open log's file, by whatever spelling.
+        CommandLineRow{"OutputIsTheDefaultLog", {"-o", "xlog.txt"}, 1, true, {}, {}, {"xlog.txt"}},
+        CommandLineRow{"OutputIsTheDefaultLogOtherwiseSpelt", {"-o", ".\\XLOG.TXT"}, 1, true, {}, {}, {"xlog.txt"}},
+        CommandLineRow{"OutputIsTheNamedLog", {"-l", "run.log", "-o", "RUN.LOG"}, 1, true,
+                       {{"run.log", kNamedLogStart + kFailed}}, {}, {"xlog.txt"}},
+        CommandLineRow{"OutputNamedBeforeTheLog", {"-o", "run.log", "-p", "run.log"}, 1, true,
+                       {{"run.log", kNamedLogStart + kFailed}}, {}, {"xlog.txt"}},
+        CommandLineRow{"OutputIsAnEarlierClosedLog", {"-l", "first.log", "-l", "second.log", "-o", "first.log"}, 0,
+                       false, {{"second.log", kFullNamedLog}}, {"first.log"}, {"xlog.txt"}},
         CommandLineRow{"OutputName259", {"-o", kName259}, 0, false, {{"xlog.txt", kFullLog}}, {kName259}, {}},
         CommandLineRow{"OutputName260", {"-o", kName260}, 1, true, {}, {}, {kName260, "xlog.txt"}},
         CommandLineRow{"LogName259", {"-o", "inv.xml", "-l", kName259}, 0, false, {{kName259, kFullNamedLog}},
@@ -325,7 +336,7 @@ INSTANTIATE_TEST_SUITE_P(
                        {"-l", "missing/run.log", "-o", "inv.xml"}, 0, false, {{"xlog.txt", kFullLog}},
                        {"inv.xml"}, {"missing"}},
         CommandLineRow{"OutputThatCannotBeOpened", {"-o", "missing/inv.xml"}, 0, false,
-                       {{"xlog.txt", kFullLog}}, {}, {"missing"}}),
+                       {{"xlog.txt", kLogStart + kNoKey + kFailed}}, {}, {"missing"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(RecoveryScanTest, DefaultLogThatCannotBeCreatedDropsTheLinesAndTheRunGoesOn) {

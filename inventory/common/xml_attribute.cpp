@@ -1,0 +1,96 @@
+#include "inventory/common/xml_attribute.h"
+
+#include <cstdint>
+
+namespace {
+
+// What one character of the value becomes.
+enum class Kind { Plain, Escaped, Unusable };
+
+struct Character {
+  Kind kind;
+  char32_t code;          // Plain: the code point
+  const char* reference;  // Escaped: its entity or character reference
+  std::size_t units;      // UTF-16 code units it took
+};
+
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+Character Next(std::u16string_view value, std::size_t at) {
+  const char16_t unit = value[at];
+  switch (unit) {
+    case u'&': return {Kind::Escaped, 0, "&amp;", 1};
+    case u'<': return {Kind::Escaped, 0, "&lt;", 1};
+    case u'>': return {Kind::Escaped, 0, "&gt;", 1};
+    case u'"': return {Kind::Escaped, 0, "&quot;", 1};
+    case u'\t': return {Kind::Escaped, 0, "&#9;", 1};
+    case u'\n': return {Kind::Escaped, 0, "&#10;", 1};
+    case u'\r': return {Kind::Escaped, 0, "&#13;", 1};
+    default: break;
+  }
+  if (unit < 0x20 || unit == 0xFFFE || unit == 0xFFFF || IsLowSurrogate(unit)) {
+    return {Kind::Unusable, 0, nullptr, 1};
+  }
+  if (IsHighSurrogate(unit)) {
+    if (at + 1 >= value.size() || !IsLowSurrogate(value[at + 1])) return {Kind::Unusable, 0, nullptr, 1};
+    const char32_t code = 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
+                          (static_cast<char32_t>(value[at + 1]) - 0xDC00);
+    return {Kind::Plain, code, nullptr, 2};
+  }
+  return {Kind::Plain, unit, nullptr, 1};
+}
+
+void AppendUtf8(std::string& out, char32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+}  // namespace
+
+std::u16string XmlAttributeW(std::u16string_view value) {
+  std::u16string out;
+  out.reserve(value.size());
+  for (std::size_t at = 0; at < value.size();) {
+    const Character character = Next(value, at);
+    if (character.kind == Kind::Plain) {
+      out.append(value.substr(at, character.units));
+    } else if (character.kind == Kind::Escaped) {
+      for (const char* c = character.reference; *c != 0; ++c) out += static_cast<char16_t>(*c);
+    } else {
+      out += u'\uFFFD';
+    }
+    at += character.units;
+  }
+  return out;
+}
+
+std::string XmlAttributeUtf8(std::u16string_view value) {
+  std::string out;
+  out.reserve(value.size());
+  for (std::size_t at = 0; at < value.size();) {
+    const Character character = Next(value, at);
+    if (character.kind == Kind::Plain) {
+      AppendUtf8(out, character.code);
+    } else if (character.kind == Kind::Escaped) {
+      out += character.reference;
+    } else {
+      out += '?';
+    }
+    at += character.units;
+  }
+  return out;
+}
