@@ -196,6 +196,17 @@ INSTANTIATE_TEST_SUITE_P(
                       UncreatableRow{"Windows32", R"({"windows": 32})"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A document that could not be stored in full counts as one that could not
+// be created: the box, and the old document left as it was.
+TEST_F(CoolingScanTest, FullVolumeShowsTheErrorBoxAndKeepsTheOldDocument) {
+  LoadMachine(Machine(R"({"Version": "1.0.0.5"})", R"(, "volume": {"freeBytes": 40})"));
+  testsupport::WriteFile(Path("OutputFile.xml"), "old");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(sim::CurrentRun().messageBoxes.size(), 1u);
+  EXPECT_EQ(Read("OutputFile.xml"), "old");
+  EXPECT_FALSE(testsupport::FileExists(Path("OutputFile.xm~")));
+}
+
 TEST_F(CoolingScanTest, LongAndUnusualOutputNamesAreHandled) {
   LoadMachine(Machine(R"({"Version": "1.0.0.5"})"));
   Run({u"-o", std::u16string(5000, u'n') + u".xml"});  // too long for the file system

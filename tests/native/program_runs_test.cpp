@@ -276,3 +276,38 @@ TEST_F(ProgramRunTest, RecoveryScanWithoutArgumentsPrintsTheUsageAndFails) {
 }
 
 }  // namespace
+
+namespace {
+
+// The process is killed while it writes its document (the volume fills up
+// and the machine ends the process there): the old document stays whole.
+struct KilledWrite {
+  const char* name;
+  const std::string* exe;
+  std::uint64_t freeBytes;  // enough for the log lines before the document
+};
+
+class KilledWriteTest : public ProgramRunTest, public ::testing::WithParamInterface<KilledWrite> {};
+
+TEST_P(KilledWriteTest, LeavesTheOldDocumentWhole) {
+  const std::string machine = dir_ / "machine.json";
+  testsupport::WriteFile(machine, R"({"windows": 64, "volume": {"freeBytes": )" +
+                                      std::to_string(GetParam().freeBytes) + R"(, "whenFull": "kill"}})");
+  testsupport::WriteFile(dir_ / "inv.xml", "the old document");
+  const ProcessResult run = Run(*GetParam().exe, {"-o", "inv.xml"}, machine);
+  EXPECT_EQ(run.exitCode, -1) << "the run was not killed";
+  EXPECT_FALSE(run.timedOut);
+  EXPECT_EQ(testsupport::ReadFile(dir_ / "inv.xml"), "the old document");
+  // What was written went to the temporary file beside it.
+  EXPECT_EQ(testsupport::ReadFile(dir_ / "inv.xm~").size(), 100u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modules, KilledWriteTest,
+                         ::testing::Values(KilledWrite{"cleanupscan", &kCleanupScan, 100},
+                                           KilledWrite{"coolingscan", &kCoolingScan, 100},
+                                           KilledWrite{"recoveryscan", &kRecoveryScan,
+                                                       100 + recoveryscan_texts::kLogStart.size() +
+                                                           recoveryscan_texts::kNoKey.size()}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -339,6 +339,19 @@ INSTANTIATE_TEST_SUITE_P(
                        {{"xlog.txt", kLogStart + kNoKey + kFailed}}, {}, {"missing"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A full volume: no document (the old one stays), the failure line instead
+// of the success line (the temporary file's space is free again by then),
+// and the exit code the Part gives.
+TEST_F(RecoveryScanTest, FullVolumeStoresNoDocumentAndLogsTheFailure) {
+  LoadMachine(Machine("", "", R"(, "volume": {"freeBytes": )" +
+                                  std::to_string(kLogStart.size() + kNoKey.size() + kFailed.size() + 50) + "}"));
+  testsupport::WriteFile(Path("inv.xml"), "old");
+  EXPECT_EQ(Run({"-o", "inv.xml"}), 0);
+  EXPECT_EQ(Read("inv.xml"), "old");
+  EXPECT_FALSE(testsupport::FileExists(Path("inv.xm~")));
+  EXPECT_EQ(Read("xlog.txt"), kLogStart + kNoKey + kFailed);
+}
+
 TEST_F(RecoveryScanTest, DefaultLogThatCannotBeCreatedDropsTheLinesAndTheRunGoesOn) {
   LoadMachine(Machine("", ""));
   std::filesystem::create_directory(Path("xlog.txt"));  // a folder cannot be opened as a file
