@@ -176,11 +176,16 @@ INSTANTIATE_TEST_SUITE_P(
                         {"xlog.txt"}},
         WineCommandLine{"QuotedBlankInTheName", {"/o", "my inv.xml"}, 0, false, {{"xlog.txt", kFullLog}},
                         {"my inv.xml"}, {}},
-        WineCommandLine{"NoOutputOption", {"-l", "run.log"}, 0, false, {{"run.log", kFullNamedLog}}, {},
-                        {"xlog.txt"}},
+        // No document stored: the failure line stands where the success line would.
+        WineCommandLine{"NoOutputOption", {"-l", "run.log"}, 0, false,
+                        {{"run.log", kNamedLogStart + kNoKey + kFailed}}, {}, {"xlog.txt"}},
+        // The document may not be the open log's file, by whatever spelling.
+        WineCommandLine{"OutputIsTheDefaultLog", {"-o", ".\\XLOG.txt"}, 1, true, {}, {}, {"xlog.txt"}},
+        WineCommandLine{"OutputIsTheNamedLog", {"-l", "run.log", "-o", "RUN.LOG"}, 1, true,
+                        {{"run.log", kNamedLogStart + kFailed}}, {}, {"xlog.txt"}},
         WineCommandLine{"OutputNameTooLong", {"-o", std::string(260, 'n')}, 1, true, {}, {}, {"xlog.txt"}},
         WineCommandLine{"OutputThatCannotBeOpened", {"-o", "no\\such\\inv.xml"}, 0, false,
-                        {{"xlog.txt", kFullLog}}, {}, {"no"}}),
+                        {{"xlog.txt", kLogStart + kNoKey + kFailed}}, {}, {"no"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
