@@ -42,10 +42,10 @@ std::optional<std::u16string> ReadEnumeratorName(platform::DevInfoSet set,
     return TextIn(first, sizeof first);
   }
   if (platform::LastError() != platform::kErrorInsufficientBuffer) return std::nullopt;
+  // A size beyond any real name fails the read like any other error.
+  if (required > kMaxEnumeratorNameBytes) return std::nullopt;
   // The second and last attempt offers exactly the buffer it allocates.
-  const std::uint64_t wanted = static_cast<std::uint64_t>(required) * 2 + 2;
-  if (wanted > 0xFFFFFFFFull) return std::nullopt;
-  const auto size = static_cast<std::uint32_t>(wanted);
+  const std::uint32_t size = required * 2 + 2;
   std::unique_ptr<std::uint8_t[]> second(new (std::nothrow) std::uint8_t[size]());
   if (second == nullptr) return std::nullopt;
   if (!platform::SetupDiGetDeviceRegistryPropertyW(set, device, platform::kSpdrpEnumeratorName,

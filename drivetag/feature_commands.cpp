@@ -63,7 +63,7 @@ const char* GetHostMetadataElement(HostMetadataStamper& stamper, platform::Handl
   Say(" Value retrieved from the Offset " + typeText + " is : " + value + "\n");
   WriteLogLine(u"Value is Read From HDD" + Decimal(driveIndex));
   WriteLogLine(u"The current  Offset is : " + Decimal(type));
-  WriteLogLine(u"And the current  Value retrieved  from this offset is : " + FromThreadAnsi(value));
+  WriteLogLine(u"And the current  Value retrieved  from this offset is : " + OnOneLine(FromThreadAnsi(value)));
   return reinterpret_cast<const char*>(stamper.readBackBuffer);
 }
 
@@ -90,7 +90,7 @@ int SetHostMetadataElement(platform::Handle drive, int type, const char* value,
     Say(" Value :" + text + " is updated at offset: " + std::to_string(type) + "\n");
     WriteLogLine(u"Value is Written into HDD" + Decimal(driveIndex));
     WriteLogLine(u"The current  Offset is : " + Decimal(type));
-    WriteLogLine(u"And the   Value written into offset is : " + FromThreadAnsi(text));
+    WriteLogLine(u"And the   Value written into offset is : " + OnOneLine(FromThreadAnsi(text)));
   }
   // Any other ReturnCode still counts as delivered.
   return 0;

@@ -23,6 +23,13 @@ void WriteLogLine(std::u16string_view message) {
   platform::CloseTextFile(file);
 }
 
+std::u16string OnOneLine(std::u16string value) {
+  for (char16_t& ch : value) {
+    if (ch == u'\r' || ch == u'\n') ch = u' ';
+  }
+  return value;
+}
+
 void Say(std::string_view text) { platform::WriteStdout(text.data(), text.size()); }
 
 void SayWide(std::u16string_view text) { platform::WriteStdoutWide(text.data(), text.size()); }

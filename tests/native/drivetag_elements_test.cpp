@@ -93,6 +93,27 @@ TEST_F(DrivetagTest, WrittenDriveHoldsTheFactsAndTheNextRunWritesNothing) {
   EXPECT_EQ(Exchanges("0xA").size(), 10u);
 }
 
+// CR and LF inside a fact or a drive's value reach the log as blanks: a
+// value cannot begin a line of its own, without the time stamp.
+TEST_F(DrivetagTest, LineBreaksInsideValuesBecomeBlanksInTheLog) {
+  std::string wmi = kLaptopWmi;
+  const std::string model = R"("Model": "Ultrabook 14 G3")";
+  wmi.replace(wmi.find(model), model.size(), R"("Model": "Ultra\r\n2024-01-01T00:00:00 : forged\nline\r")");
+  DiskSpec disk;
+  disk.hostMetadata = R"({"14": "read\r\nback"})";
+  Load(MachineJson({disk}, wmi));
+  drivetag::RunProgram();
+  const std::string log = Log();
+  EXPECT_NE(log.find("Value retrieved  from this offset is : read  back\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("Value written into offset is : ORVO Ultra  2024-01-01T00:00:00 : forged line \r\n"),
+            std::string::npos)
+      << log;
+  // Every line carries its stamp.
+  for (std::size_t start = 0; start < log.size(); start = log.find("\r\n", start) + 2) {
+    EXPECT_EQ(log.compare(start, kStamp.size(), kStamp), 0) << log.substr(start, 60);
+  }
+}
+
 TEST_F(DrivetagTest, ReturnCodeOtherThanOneCountsAsWrittenWithoutAnyLine) {
   DiskSpec disk;
   disk.faults = R"({"setFeatures": {"all": {"returnCode": 0}, "3": {"returnCode": 7}}})";

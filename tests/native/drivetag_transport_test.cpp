@@ -202,6 +202,13 @@ INSTANTIATE_TEST_SUITE_P(
         EnumeratorCase{"UnterminatedFillsTheBuffer", R"({"hex": "5300430053004900"})",
                        R"(, "enumeratorRefusals": 1, "enumeratorReportedSize": 3)", true, {"1000", "8"}},
         EnumeratorCase{"LongName", JsonText(std::string(600, 'S')), "", false, {"1000", "2406"}},
+        // A reported size is believed up to 4 KB; above, the read fails at once.
+        EnumeratorCase{"ReportedSizeAtTheCap", "\"SCSI\"",
+                       R"(, "enumeratorRefusals": 1, "enumeratorReportedSize": 4096)", true, {"1000", "8194"}},
+        EnumeratorCase{"ReportedSizeAboveTheCap", "\"SCSI\"",
+                       R"(, "enumeratorRefusals": 1, "enumeratorReportedSize": 4097)", false, {"1000"}},
+        EnumeratorCase{"ReportedSizeOfTwoGigabytes", "\"SCSI\"",
+                       R"(, "enumeratorRefusals": 1, "enumeratorReportedSize": 2147483646)", false, {"1000"}},
         EnumeratorCase{"OddByteCount", R"({"hex": "50004300490000"})", "", true, {"1000"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
