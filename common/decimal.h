@@ -6,6 +6,8 @@
 // programs format their few numbers here, so that no C99 printf (with its
 // floating-point formatting) is linked into the deliverables.
 
+namespace common {
+
 // Appends value with at least minDigits digits, leading zeros filling up.
 inline void AppendDecimal(std::string& out, std::uint64_t value, int minDigits = 1) {
   char digits[20];
@@ -31,3 +33,5 @@ inline std::string DecimalText(std::int64_t value) {
   AppendSignedDecimal(out, value);
   return out;
 }
+
+}  // namespace common

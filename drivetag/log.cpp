@@ -14,7 +14,9 @@ void WriteLogLine(std::u16string_view message) {
   const platform::LocalTime now = platform::GetLocalTime();
   platform::TextFile* file = platform::OpenTextFile(kLogPath, "at+");
   if (file == nullptr) return;
-  std::string line = TimeStampText(now) + " : ";
+  char stamp[64];
+  common::FormatTimeStamp(now, stamp, sizeof stamp);
+  std::string line = std::string(stamp) + " : ";
   // The line is narrow text: characters without an ANSI form become the
   // code page's default character.
   line += ToAnsi(message);

@@ -21,13 +21,13 @@ std::uint32_t Get32(const std::vector<std::uint8_t>& record, std::size_t at) {
 
 // "\\.\Scsi" and the port number in decimal, then a colon.
 std::u16string PortName(std::uint8_t portNumber) {
-  const std::string name = "\\\\.\\Scsi" + DecimalText(portNumber) + ":";
+  const std::string name = "\\\\.\\Scsi" + common::DecimalText(portNumber) + ":";
   return std::u16string(name.begin(), name.end());
 }
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildRstRequest(const ScsiAddress& address, const NvmeCommand& command,
+std::vector<std::uint8_t> BuildRstRequest(const platform::ScsiAddress& address, const NvmeCommand& command,
                                           std::uint32_t timeoutSeconds, std::uint32_t dataLength,
                                           const std::uint8_t* dataToSend) {
   std::vector<std::uint8_t> record(rst::kDataOffset + dataLength, 0);
@@ -57,9 +57,9 @@ std::vector<std::uint8_t> BuildRstRequest(const ScsiAddress& address, const Nvme
 bool SendRstNvmeCommand(platform::Handle drive, const NvmeCommand& command,
                         std::uint32_t timeoutSeconds, std::uint32_t dataLength,
                         const std::uint8_t* dataToSend, RstAnswer* answer) {
-  ScsiAddress address{};
+  platform::ScsiAddress address{};
   std::uint32_t returned = 0;
-  if (!platform::DeviceIoControl(drive, kIoctlScsiGetAddress, nullptr, 0, &address, sizeof address,
+  if (!platform::DeviceIoControl(drive, platform::kIoctlScsiGetAddress, nullptr, 0, &address, sizeof address,
                                  &returned)) {
     return false;
   }
@@ -71,7 +71,7 @@ bool SendRstNvmeCommand(platform::Handle drive, const NvmeCommand& command,
   const platform::Handle handle = platform::CreateFileW(
       port.c_str(), platform::kGenericRead | platform::kGenericWrite, 0, platform::kOpenExisting, 0);
   const auto size = static_cast<std::uint32_t>(record.size());
-  const bool sent = platform::DeviceIoControl(handle, kIoctlScsiMiniport, record.data(), size,
+  const bool sent = platform::DeviceIoControl(handle, platform::kIoctlScsiMiniport, record.data(), size,
                                               record.data(), size, &returned);
   if (handle != platform::kInvalidHandle) platform::CloseHandle(handle);
   if (!sent) return false;

@@ -53,6 +53,6 @@ std::u16string Widen(std::string_view ascii) {
   return out;
 }
 
-std::u16string Decimal(long value) { return Widen(DecimalText(value)); }
+std::u16string Decimal(long value) { return Widen(common::DecimalText(value)); }
 
 }  // namespace drivetag

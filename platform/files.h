@@ -27,7 +27,6 @@ Handle CreateFileW(const char16_t* name, std::uint32_t access, std::uint32_t sha
                    std::uint32_t disposition, std::uint32_t flags);
 bool WriteFile(Handle file, const void* data, std::uint32_t size, std::uint32_t* written);
 bool CloseHandle(Handle handle);
-Status LastError();
 bool DeleteFileW(const char16_t* name);
 bool MoveFileExW(const char16_t* from, const char16_t* to, std::uint32_t flags);
 // The same for names in the ANSI code page.

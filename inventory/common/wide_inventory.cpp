@@ -1,8 +1,10 @@
 #include "inventory/common/wide_inventory.h"
 
 #include "common/timestamp.h"
+#include "common/utf16le.h"
 #include "inventory/common/temporary_name.h"
 #include "inventory/common/xml_attribute.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 
 namespace {
@@ -48,7 +50,7 @@ std::u16string WideInventoryText(InventoryForm form, const std::u16string& versi
                                  const ModuleIdentity& identity) {
   if (form == InventoryForm::Empty) return kEmptyForm;
   char stamp[64];
-  FormatTimeStamp(stamp, sizeof stamp);
+  common::FormatTimeStamp(platform::GetLocalTime(), stamp, sizeof stamp);
   const std::u16string timeStamp(stamp, stamp + std::char_traits<char>::length(stamp));
   const std::u16string value = XmlAttributeW(version);
   const std::u16string display = XmlAttributeW(identity.display);
@@ -59,13 +61,7 @@ std::u16string WideInventoryText(InventoryForm form, const std::u16string& versi
 bool WriteWideInventory(const std::u16string& outputPath, InventoryForm form,
                         const std::u16string& version, const ModuleIdentity& identity) {
   const std::u16string text = WideInventoryText(form, version, identity);
-  // UTF-16 little-endian on disk whatever the host's byte order.
-  std::string bytes;
-  bytes.reserve(text.size() * 2);
-  for (char16_t ch : text) {
-    bytes += static_cast<char>(ch & 0xFF);
-    bytes += static_cast<char>(ch >> 8);
-  }
+  const std::vector<std::uint8_t> bytes = common::Utf16LeBytes(text);
   // The target changes only when the whole document is on disk.
   const std::u16string temporary = TemporaryNameBeside<char16_t>(outputPath);
   const platform::Handle file =

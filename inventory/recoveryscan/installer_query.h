@@ -11,9 +11,11 @@ inline constexpr std::size_t kProductVersionChars = 260;
 
 // What the installer told about the product; a text stays empty unless its
 // query succeeded.
+// Declare it value-initialised ({}), which zeroes it; member initialisers
+// would make the compiler copy a zeroed template kept in the program.
 struct InstallerProduct {
-  char name[kProductNameChars] = {};
-  char version[kProductVersionChars] = {};
+  char name[kProductNameChars];
+  char version[kProductVersionChars];
 };
 
 // Asks the installer for the first product that carries the upgrade code and

@@ -6,6 +6,7 @@
 #include "common/timestamp.h"
 #include "inventory/common/temporary_name.h"
 #include "inventory/common/xml_attribute.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -37,7 +38,7 @@ std::string NarrowInventoryText(const char* version, const char* display, const 
   text += timeStamp;
   text += "\" schemaVersion=\"1.0\">";
   text += "<Device display=\"" + displayText;
-  text += "\" componentID=\"" + DecimalText(kRecoveryComponentId);
+  text += "\" componentID=\"" + common::DecimalText(kRecoveryComponentId);
   text += "\"><Application componentType=\"APAC\" ";
   text += "version=\"" + versionText;
   text += "\" display=\"" + displayText;
@@ -51,7 +52,7 @@ bool WriteNarrowInventory(const char* outputPath, const char* version, const cha
   const std::string temporary = TemporaryNameBeside<char>(outputPath);
   platform::TextFile* file = platform::OpenTextFile(temporary.c_str(), "w");
   char stamp[128];
-  FormatTimeStamp(stamp, sizeof stamp);
+  common::FormatTimeStamp(platform::GetLocalTime(), stamp, sizeof stamp);
   if (file == nullptr) return false;
   const std::string text = NarrowInventoryText(version, display, stamp);
   const bool wrote = platform::WriteText(file, text.data(), text.size());

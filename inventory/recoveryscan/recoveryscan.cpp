@@ -54,7 +54,7 @@ int Run(const std::vector<std::string>& arguments) {
   }
   if (!log.IsOpen()) log.Open(kDefaultLog, kDefaultLogStart);
 
-  InstallerProduct product;
+  InstallerProduct product{};
   QueryInstallerProduct(kUpgradeCode, &product, log);
   std::string registryVersion;
   QueryRegistrySpec(kRegistrySpec, &registryVersion, log);

@@ -56,7 +56,7 @@ platform::Status OpenKeyForQuery(platform::RegKey hive, const char* keyPath,
 
 platform::Status QueryRegistrySpec(const char* valuePath, std::string* text, RunLog& log) {
   text->clear();
-  RegistrySpec parsed;
+  RegistrySpec parsed{};
   if (!ParseRegistrySpec(valuePath, &parsed)) {
     log.Write("Result: No registry data found. Write Zero inventory \n");
     return platform::kErrorInvalidParameter;

@@ -11,10 +11,12 @@ namespace recoveryscan {
 // "HIVE\key\path;ValueName"; each part is held in a buffer of this size.
 inline constexpr std::size_t kSpecChars = 260;
 
+// Declare it value-initialised ({}), which zeroes it; member initialisers
+// would make the compiler copy a zeroed template kept in the program.
 struct RegistrySpec {
-  platform::RegKey hive = 0;
-  char keyPath[kSpecChars] = {};
-  char valueName[kSpecChars] = {};
+  platform::RegKey hive;
+  char keyPath[kSpecChars];
+  char valueName[kSpecChars];
 };
 
 // False when the value path has no semicolon, no backslash before it, or a

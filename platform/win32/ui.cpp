@@ -1,7 +1,7 @@
 #include <windows.h>
 
+#include "platform/modules.h"
 #include "platform/ui.h"
-#include "platform/win32/proc_address.h"
 
 namespace platform {
 
@@ -11,13 +11,13 @@ namespace platform {
 int MessageBoxW(WindowHandle owner, const char16_t* text, const char16_t* caption,
                 std::uint32_t type) {
   using MessageBoxWPtr = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
-  const HMODULE user32 = ::LoadLibraryA("user32.dll");
-  if (user32 == nullptr) return 0;
-  const auto show = LookupProc<MessageBoxWPtr>(user32, "MessageBoxW");
+  const Module user32 = LoadLibraryA("user32.dll");
+  if (user32 == 0) return 0;
+  const auto show = FindFunction<MessageBoxWPtr>(user32, "MessageBoxW");
   const int answer = show == nullptr ? 0
                                      : show(reinterpret_cast<HWND>(owner), reinterpret_cast<const wchar_t*>(text),
                                             reinterpret_cast<const wchar_t*>(caption), type);
-  ::FreeLibrary(user32);
+  FreeLibrary(user32);
   return answer;
 }
 

@@ -373,7 +373,7 @@ class RegistrySpecTest : public ::testing::TestWithParam<SpecRow> {};
 
 TEST_P(RegistrySpecTest, SplitsHiveKeyAndValueOrRefuses) {
   const SpecRow& row = GetParam();
-  recoveryscan::RegistrySpec parsed;
+  recoveryscan::RegistrySpec parsed{};
   ASSERT_EQ(recoveryscan::ParseRegistrySpec(row.valuePath.c_str(), &parsed), row.valid);
   if (!row.valid) return;
   EXPECT_EQ(parsed.hive, row.hive);

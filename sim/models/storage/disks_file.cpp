@@ -1,26 +1,17 @@
 // The "disks" and "diskListError" sections of the machine file.
-#include "sim/core/machine_file.h"
+#include "sim/models/storage/storage_file.h"
+
+#include "common/utf16le.h"
 #include "sim/core/text_codec.h"
 
 namespace sim {
 namespace {
 
-// A REG_SZ as SetupAPI stores it: the UTF-16 text and its terminator.
-std::vector<std::uint8_t> RegSz(const std::u16string& text) {
-  std::vector<std::uint8_t> bytes;
-  for (char16_t ch : text) {
-    bytes.push_back(static_cast<std::uint8_t>(ch & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(ch >> 8));
-  }
-  bytes.push_back(0);
-  bytes.push_back(0);
-  return bytes;
-}
-
 bool LoadEnumerator(const Json& value, Disk& disk, const std::string& where, std::string* error) {
   if (value.is_null()) return true;  // the property cannot be read
   if (value.is_string()) {
-    disk.enumeratorName = RegSz(Utf8ToUtf16(value.get<std::string>()));
+    // A REG_SZ as SetupAPI stores it: the text and its terminator.
+    disk.enumeratorName = common::Utf16LeBytes(Utf8ToUtf16(value.get<std::string>()), true);
     return true;
   }
   std::vector<std::uint8_t> bytes;
@@ -89,21 +80,20 @@ bool LoadDisk(const Json& item, Disk& disk, const std::string& where, std::strin
 
 }  // namespace
 
-bool LoadDisksSection(const Json& section, Machine& machine, const LoadContext&, std::string* error) {
+bool LoadDisksSection(const Json& section, DiskList& diskList, std::string* error) {
   if (!ExpectType(section, Json::value_t::array, "\"disks\"", error)) return false;
   for (std::size_t i = 0; i < section.size(); ++i) {
     Disk disk;
     if (!LoadDisk(section[i], disk, "disk " + std::to_string(i), error)) return false;
-    machine.diskList.disks.push_back(std::move(disk));
+    diskList.disks.push_back(std::move(disk));
   }
   return true;
 }
 
-bool LoadDiskListErrorSection(const Json& section, Machine& machine, const LoadContext&,
-                              std::string* error) {
+bool LoadDiskListErrorSection(const Json& section, DiskList& diskList, std::string* error) {
   std::uint32_t code = 0;
   if (!ExpectNumber(section, "\"diskListError\"", 0xFFFFFFFFu, &code, error)) return false;
-  machine.diskList.classDevsError = code;
+  diskList.classDevsError = code;
   return true;
 }
 

@@ -1,9 +1,8 @@
-// The machine file's "volume" section: {"freeBytes": N, "whenFull": "fail" | "kill"}.
-#include "sim/core/machine_file.h"
+#include "sim/models/volume/volume_file.h"
 
 namespace sim {
 
-bool LoadVolumeSection(const Json& value, Machine& machine, const LoadContext&, std::string* error) {
+bool LoadVolumeSection(const Json& value, FreeSpace& volume, std::string* error) {
   if (!ExpectType(value, Json::value_t::object, "\"volume\"", error)) return false;
   for (const auto& [key, field] : value.items()) {
     if (key == "freeBytes") {
@@ -11,14 +10,14 @@ bool LoadVolumeSection(const Json& value, Machine& machine, const LoadContext&, 
         *error = "\"volume\".\"freeBytes\" must be a whole number from 0";
         return false;
       }
-      machine.volume.bytes = field.get<std::uint64_t>();
+      volume.bytes = field.get<std::uint64_t>();
     } else if (key == "whenFull") {
       const std::string text = field.is_string() ? field.get<std::string>() : "";
       if (text != "fail" && text != "kill") {
         *error = "\"volume\".\"whenFull\" must be \"fail\" or \"kill\"";
         return false;
       }
-      machine.volume.whenFull = text == "kill" ? WhenFull::Kill : WhenFull::Fail;
+      volume.whenFull = text == "kill" ? WhenFull::Kill : WhenFull::Fail;
     } else {
       *error = "unknown key \"volume\".\"" + key + "\"";
       return false;
