@@ -2,12 +2,8 @@
 // with a real XML parser (libxml2): every document parses, and each
 // attribute carries the value the machine held, with only the characters
 // that XML cannot carry replaced.
-#include <libxml/parser.h>
-#include <libxml/tree.h>
-
 #include <nlohmann/json.hpp>
 
-#include <map>
 #include <random>
 #include <string>
 
@@ -16,54 +12,11 @@
 #include "inventory/recoveryscan/recoveryscan.h"
 #include "sim/core/text_codec.h"
 #include "tests/native/sim_test.h"
+#include "tests/support/xml_document.h"
 
 namespace {
 
 constexpr int kValuesPerModule = 250;
-
-// Attributes by "Element@name", or empty when the bytes are no well-formed
-// document. encoding: null to let the declaration speak.
-std::map<std::string, std::string> ParseAttributes(const std::string& bytes, const char* encoding) {
-  std::map<std::string, std::string> attributes;
-  xmlParserCtxtPtr context = xmlNewParserCtxt();
-  xmlDocPtr document = xmlCtxtReadMemory(context, bytes.data(), static_cast<int>(bytes.size()), "document.xml",
-                                         encoding, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-  if (document != nullptr && context->wellFormed) {
-    for (xmlNodePtr node = xmlDocGetRootElement(document); node != nullptr;
-         node = node->children != nullptr ? node->children : node->next) {
-      if (node->type != XML_ELEMENT_NODE) continue;
-      for (xmlAttrPtr attribute = node->properties; attribute != nullptr; attribute = attribute->next) {
-        xmlChar* value = xmlNodeGetContent(attribute->children);
-        attributes[std::string(reinterpret_cast<const char*>(node->name)) + "@" +
-                   reinterpret_cast<const char*>(attribute->name)] =
-            value != nullptr ? reinterpret_cast<const char*>(value) : "";
-        xmlFree(value);
-      }
-    }
-  }
-  if (document != nullptr) xmlFreeDoc(document);
-  xmlFreeParserCtxt(context);
-  return attributes;
-}
-
-// What a value is expected to read as: UTF-8, with each character XML cannot
-// carry replaced.
-std::string Expected(const std::u16string& value, const std::string& replacement) {
-  std::string out;
-  for (std::size_t i = 0; i < value.size(); ++i) {
-    const char16_t unit = value[i];
-    const bool high = unit >= 0xD800 && unit <= 0xDBFF;
-    if (high && i + 1 < value.size() && value[i + 1] >= 0xDC00 && value[i + 1] <= 0xDFFF) {
-      out += sim::Utf16ToUtf8(value.substr(i++, 2));
-    } else if ((unit < 0x20 && unit != u'\t' && unit != u'\n' && unit != u'\r') || (unit >= 0xD800 && unit <= 0xDFFF) ||
-               unit == 0xFFFE || unit == 0xFFFF) {
-      out += replacement;
-    } else {
-      out += sim::Utf16ToUtf8(std::u16string(1, unit));
-    }
-  }
-  return out;
-}
 
 class HostileDocumentTest : public SimTest {
  protected:
@@ -124,9 +77,9 @@ TEST_F(HostileDocumentTest, WideDocumentsCarryTheRegistryValue) {
                   RegistryText(value) + "}}}");
       ASSERT_EQ(module.run({}), 0);
       // The wide documents are UTF-16LE under a declaration that says UTF-8.
-      const auto attributes = ParseAttributes(Read("OutputFile.xml"), "UTF-16LE");
+      const auto attributes = testsupport::ParseAttributes(Read("OutputFile.xml"), "UTF-16LE");
       ASSERT_FALSE(attributes.empty()) << module.display << " value " << i << ": not well-formed";
-      const std::string expected = Expected(value, "\xEF\xBF\xBD");
+      const std::string expected = testsupport::AsXmlReadsIt(value, "\xEF\xBF\xBD");
       EXPECT_EQ(attributes.at("Application@version"), expected) << i;
       EXPECT_EQ(attributes.at("Application@packageVersion"), expected) << i;
       EXPECT_EQ(attributes.at("Device@display"), module.display);
@@ -155,11 +108,11 @@ TEST_F(HostileDocumentTest, RecoveryDocumentCarriesTheInstallerAndRegistryTexts)
            {{"UninstalledVersionZeroInv", sim::AnsiToUtf8(registryVersion)}}}}}};
     LoadMachine(machine.dump());
     ASSERT_EQ(recoveryscan::Run({"-o", "inv.xml"}), 0);
-    const auto attributes = ParseAttributes(Read("inv.xml"), nullptr);
+    const auto attributes = testsupport::ParseAttributes(Read("inv.xml"), nullptr);
     ASSERT_FALSE(attributes.empty()) << "value " << i << ": not well-formed";
     const std::string version =
-        Expected(sim::Utf8ToUtf16(sim::AnsiToUtf8(fromRegistry ? registryVersion : installerVersion)), "?");
-    const std::string display = Expected(sim::Utf8ToUtf16(sim::AnsiToUtf8(name)), "?");
+        testsupport::AsXmlReadsIt(sim::Utf8ToUtf16(sim::AnsiToUtf8(fromRegistry ? registryVersion : installerVersion)), "?");
+    const std::string display = testsupport::AsXmlReadsIt(sim::Utf8ToUtf16(sim::AnsiToUtf8(name)), "?");
     EXPECT_EQ(attributes.at("Application@version"), version) << i;
     EXPECT_EQ(attributes.at("Application@packageVersion"), version) << i;
     EXPECT_EQ(attributes.at("Application@display"), display) << i;
