@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "common/utf8.h"
+
 namespace {
 
 // What one character of the value becomes.
@@ -41,56 +43,35 @@ Character Next(std::u16string_view value, std::size_t at) {
   return {Kind::Plain, unit, nullptr, 1};
 }
 
-void AppendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
+// Walks the value once; the output kind decides how each piece is spelt.
+template <typename Text, typename AppendPlain>
+Text Escape(std::u16string_view value, AppendPlain appendPlain, const Text& replacement) {
+  Text out;
+  out.reserve(value.size());
+  for (std::size_t at = 0; at < value.size();) {
+    const Character character = Next(value, at);
+    if (character.kind == Kind::Plain) {
+      appendPlain(out, value.substr(at, character.units), character.code);
+    } else if (character.kind == Kind::Escaped) {
+      for (const char* c = character.reference; *c != 0; ++c) out += static_cast<typename Text::value_type>(*c);
+    } else {
+      out += replacement;
+    }
+    at += character.units;
   }
+  return out;
 }
 
 }  // namespace
 
 std::u16string XmlAttributeW(std::u16string_view value) {
-  std::u16string out;
-  out.reserve(value.size());
-  for (std::size_t at = 0; at < value.size();) {
-    const Character character = Next(value, at);
-    if (character.kind == Kind::Plain) {
-      out.append(value.substr(at, character.units));
-    } else if (character.kind == Kind::Escaped) {
-      for (const char* c = character.reference; *c != 0; ++c) out += static_cast<char16_t>(*c);
-    } else {
-      out += u'\uFFFD';
-    }
-    at += character.units;
-  }
-  return out;
+  return Escape(
+      value, [](std::u16string& out, std::u16string_view units, char32_t) { out.append(units); },
+      std::u16string(u"\uFFFD"));
 }
 
 std::string XmlAttributeUtf8(std::u16string_view value) {
-  std::string out;
-  out.reserve(value.size());
-  for (std::size_t at = 0; at < value.size();) {
-    const Character character = Next(value, at);
-    if (character.kind == Kind::Plain) {
-      AppendUtf8(out, character.code);
-    } else if (character.kind == Kind::Escaped) {
-      out += character.reference;
-    } else {
-      out += '?';
-    }
-    at += character.units;
-  }
-  return out;
+  return Escape(
+      value, [](std::string& out, std::u16string_view, char32_t code) { common::AppendUtf8(out, code); },
+      std::string("?"));
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/code_page_text.h"
 #include "common/decimal.h"
 #include "common/timestamp.h"
 #include "inventory/common/temporary_name.h"
@@ -16,17 +17,7 @@ constexpr unsigned kRecoveryComponentId = 104763;
 
 // The installer and the registry hand out texts in the ANSI code page; the
 // document says UTF-8.
-std::u16string FromAnsi(const char* text) {
-  const std::string bytes = text;
-  if (bytes.empty()) return {};
-  const int length = static_cast<int>(bytes.size());
-  const int units = platform::AnsiToWide(bytes.data(), length, nullptr, 0);
-  if (units <= 0) return {};
-  std::u16string wide(static_cast<std::size_t>(units), u'\0');
-  const int written = platform::AnsiToWide(bytes.data(), length, wide.data(), units);
-  wide.resize(written > 0 && written <= units ? static_cast<std::size_t>(written) : 0);
-  return wide;
-}
+std::u16string FromAnsi(const char* text) { return common::FromCodePage(text, platform::AnsiToWide); }
 
 }  // namespace
 

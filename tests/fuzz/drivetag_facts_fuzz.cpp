@@ -7,7 +7,7 @@
 #include "drivetag/facts_table.h"
 #include "drivetag/host_facts.h"
 #include "drivetag/text_convert.h"
-#include "sim/core/machine.h"
+#include "tests/fuzz/built_in_machine.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace {
@@ -24,11 +24,7 @@ bool WithinLimits(std::u16string_view start, std::size_t fieldChars) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool ready = [] {
-    sim::UseBuiltInMachine();
-    return true;
-  }();
-  (void)ready;
+  UseBuiltInMachineOnce();
   FuzzInput input(data, size);
   const drivetag::ElementField& field = drivetag::kElementFields[input.Byte() % 10];
   const std::u16string fact = input.Units(400);

@@ -5,7 +5,7 @@
 #include "common/utf16le.h"
 #include "inventory/common/wide_inventory.h"
 #include "inventory/recoveryscan/narrow_inventory.h"
-#include "sim/core/machine.h"
+#include "tests/fuzz/built_in_machine.h"
 #include "sim/core/text_codec.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/support/xml_document.h"
@@ -22,11 +22,7 @@ std::string Utf16LeBytes(const std::u16string& text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool ready = [] {
-    sim::UseBuiltInMachine();
-    return true;
-  }();
-  (void)ready;
+  UseBuiltInMachineOnce();
   FuzzInput input(data, size);
   const std::size_t split = input.Byte();
 

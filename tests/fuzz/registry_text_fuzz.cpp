@@ -7,7 +7,7 @@
 #include "inventory/common/registry_text.h"
 #include "inventory/recoveryscan/registry_value.h"
 #include "inventory/recoveryscan/run_log.h"
-#include "sim/core/machine.h"
+#include "tests/fuzz/built_in_machine.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace {
@@ -25,12 +25,8 @@ void Store(std::uint32_t type, const std::string& bytes) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool ready = [] {
-    sim::UseBuiltInMachine();
-    sim::CurrentMachine().windows64 = false;  // no view named, one key for both readers
-    return true;
-  }();
-  (void)ready;
+  UseBuiltInMachineOnce();
+  sim::CurrentMachine().windows64 = false;  // no view named: one key for both readers
   FuzzInput input(data, size);
   const std::uint32_t type = input.Byte() % 12;
   const std::string bytes = input.Rest();
