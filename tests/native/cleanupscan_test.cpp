@@ -6,7 +6,8 @@
 #include "sim/core/text_codec.h"
 #include "tests/native/sim_test.h"
 
-namespace {
+// Named, not anonymous: the test files of one program are built as one unit.
+namespace cleanupscan_test {
 
 const char16_t kKey32[] = u"SOFTWARE\\WOW6432Node\\ORVO\\ManageableUpdatePackage\\ZerbixRemovalTool";
 const std::string kKey32Json =
@@ -235,4 +236,4 @@ TEST_F(CleanupScanTest, OutputThatCannotBeCreatedWritesAndPrintsNothing) {
   EXPECT_FALSE(testsupport::FileExists(Path("no")));
 }
 
-}  // namespace
+}  // namespace cleanupscan_test

@@ -4,7 +4,8 @@
 
 #include "tests/native/sim_test.h"
 
-namespace {
+// Named, not anonymous: the test files of one program are built as one unit.
+namespace coolingscan_test {
 
 const std::string kKey64 = R"("HKLM\\SOFTWARE\\ORVO\\ManageableUpdatePackage\\ThermalPpkg")";
 const std::string kKey32 = R"("HKLM\\SOFTWARE\\WOW6432Node\\ORVO\\ManageableUpdatePackage\\ThermalPpkg")";
@@ -215,4 +216,4 @@ TEST_F(CoolingScanTest, LongAndUnusualOutputNamesAreHandled) {
   EXPECT_EQ(Reported("caf\xc3\xa9 \xe4\xb8\x96.xml"), "1.0.0.5");
 }
 
-}  // namespace
+}  // namespace coolingscan_test

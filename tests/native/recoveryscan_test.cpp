@@ -11,7 +11,8 @@
 #include "tests/native/sim_test.h"
 #include "tests/support/recoveryscan_texts.h"
 
-namespace {
+// Named, not anonymous: the test files of one program are built as one unit.
+namespace recoveryscan_test {
 
 const std::string kUpgradeCode = "{2253caa0-0ba2-461c-a50e-fc18228ebadd}";
 const std::string kProductCode = "{6F1D3A52-8C47-4E0B-9A21-3B5C7D9E0F14}";
@@ -521,4 +522,4 @@ TEST_F(RecoveryScanTest, DebuggerTextsAreTracedOnePerCall) {
   EXPECT_EQ(lines[1], "kernel32.OutputDebugStringA \"\\n ERROR_SUCCESS\"");
 }
 
-}  // namespace
+}  // namespace recoveryscan_test

@@ -5,7 +5,8 @@
 #include "tests/wine/wine_harness.h"
 
 namespace winetest {
-namespace {
+// Named, not anonymous: the test files of one program are built as one unit.
+namespace cleanupscan_wine_test {
 
 const std::string kKey = "SOFTWARE\\ORVO\\ManageableUpdatePackage\\ZerbixRemovalTool";
 const std::string kStored250 = "type=1 size=16 hex=32002e0035002e003000000000000000";
@@ -134,5 +135,5 @@ TEST_F(CleanupScanWineTest, OutputThatCannotBeCreatedEndsQuietly) {
   EXPECT_FALSE(testsupport::FileExists(Path("no")));
 }
 
-}  // namespace
+}  // namespace cleanupscan_wine_test
 }  // namespace winetest

@@ -4,7 +4,8 @@
 #include "tests/wine/wine_harness.h"
 
 namespace winetest {
-namespace {
+// Named, not anonymous: the test files of one program are built as one unit.
+namespace coolingscan_wine_test {
 
 const std::string kKey = "SOFTWARE\\ORVO\\ManageableUpdatePackage\\ThermalPpkg";
 const std::string kEmptyForm =
@@ -141,5 +142,5 @@ TEST_F(CoolingScanWineTest, OutputThatCannotBeCreatedShowsTheBoxAndEndsAtOnce) {
   EXPECT_FALSE(testsupport::FileExists(Path("no")));
 }
 
-}  // namespace
+}  // namespace coolingscan_wine_test
 }  // namespace winetest

@@ -9,7 +9,8 @@
 #include "tests/wine/wine_harness.h"
 
 namespace winetest {
-namespace {
+// Named, not anonymous: the test files of one program are built as one unit.
+namespace drivetag_wine_test {
 
 const std::string kDrivetagExe = Win64Path("drivetag/drivetag.exe");
 const std::string kProbeExe = Win64Path("tests/windows/host_facts_probe.exe");
@@ -98,5 +99,5 @@ TEST_F(DrivetagWineTest, HostFactsMatchWhatWineWmiReports) {
   for (int type : {1, 2, 3, 13}) EXPECT_EQ(facts[type], "") << type;
 }
 
-}  // namespace
+}  // namespace drivetag_wine_test
 }  // namespace winetest

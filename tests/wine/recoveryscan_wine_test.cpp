@@ -8,7 +8,8 @@
 #include "tests/wine/wine_harness.h"
 
 namespace winetest {
-namespace {
+// Named, not anonymous: the test files of one program are built as one unit.
+namespace recoveryscan_wine_test {
 
 const std::string kProductCode = "{6F1D3A52-8C47-4E0B-9A21-3B5C7D9E0F14}";
 const std::string kUpgradeCode = "{2253caa0-0ba2-461c-a50e-fc18228ebadd}";
@@ -188,5 +189,5 @@ INSTANTIATE_TEST_SUITE_P(
                         {{"xlog.txt", kLogStart + kNoKey + kFailed}}, {}, {"no"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-}  // namespace
+}  // namespace recoveryscan_wine_test
 }  // namespace winetest
