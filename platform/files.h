@@ -31,6 +31,7 @@ Status LastError();
 struct TextFile;
 TextFile* OpenTextFile(const char* path, const char* mode);
 void WriteText(TextFile* file, const char* text, std::size_t length);
+void FlushTextFile(TextFile* file);
 void CloseTextFile(TextFile* file);
 
 }  // namespace platform

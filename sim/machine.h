@@ -38,6 +38,7 @@ struct Machine {
   bool windows64 = true;
   Wow64Api wow64Api = Wow64Api::Present;
   bool administrator = true;
+  bool parentConsole = true;  // the program's parent has a console to attach to
   std::optional<platform::LocalTime> localTime;  // the real clock when unset
   std::string driveC;                            // the folder that stands for C:\ .
   std::string tracePath;                         // empty: no trace
@@ -61,6 +62,8 @@ struct RunRecord {
   std::string stdoutBytes;     // as they reached the stream (CR LF already made)
   std::vector<MessageBoxRecord> messageBoxes;  // each answered at once with OK
   std::vector<std::string> debugOutput;        // OutputDebugStringA texts, one per call
+  bool consoleAttached = false;  // AttachConsole reached the parent's console
+  bool stdoutClosed = false;     // reopening standard output failed: it takes nothing
 };
 
 Machine& CurrentMachine();

@@ -46,6 +46,12 @@ bool LoadAdministrator(const Json& value, Machine& machine, const LoadContext&, 
   return true;
 }
 
+bool LoadParentConsole(const Json& value, Machine& machine, const LoadContext&, std::string* error) {
+  if (!ExpectType(value, Json::value_t::boolean, "\"parentConsole\"", error)) return false;
+  machine.parentConsole = value.get<bool>();
+  return true;
+}
+
 bool LoadLocalTime(const Json& value, Machine& machine, const LoadContext&, std::string* error) {
   platform::LocalTime t{};
   char tail = 0;
@@ -86,6 +92,7 @@ const Section kSections[] = {
     {"isWow64Process", LoadWow64Api, nullptr},
     {"administrator", LoadAdministrator, nullptr},
     {"localTime", LoadLocalTime, nullptr},
+    {"parentConsole", LoadParentConsole, nullptr},
     {"driveC", LoadDriveC, nullptr},
     {"trace", LoadTrace, nullptr},
     {"registry", LoadRegistrySection, SaveRegistrySection},

@@ -51,6 +51,10 @@ void WriteText(TextFile* file, const char* text, std::size_t length) {
   std::fwrite(bytes.data(), 1, bytes.size(), file->file);
 }
 
+void FlushTextFile(TextFile* file) {
+  if (file != nullptr) std::fflush(file->file);
+}
+
 void CloseTextFile(TextFile* file) {
   if (file == nullptr) return;
   std::fclose(file->file);

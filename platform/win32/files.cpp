@@ -44,6 +44,10 @@ void WriteText(TextFile* file, const char* text, std::size_t length) {
   if (file != nullptr) std::fwrite(text, 1, length, file->file);
 }
 
+void FlushTextFile(TextFile* file) {
+  if (file != nullptr) std::fflush(file->file);
+}
+
 void CloseTextFile(TextFile* file) {
   if (file == nullptr) return;
   std::fclose(file->file);

@@ -1,0 +1,56 @@
+// Whole-file operations of the seam on host files.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "platform/file_operations.h"
+#include "sim/machine.h"
+#include "sim/seam/ansi_path.h"
+#include "sim/text_codec.h"
+
+namespace {
+
+bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+bool CopyBytes(const std::string& from, const std::string& to) {
+  std::ifstream in(from, std::ios::binary);
+  if (!in) return false;
+  std::ofstream out(to, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out << in.rdbuf();
+  return static_cast<bool>(out.flush());
+}
+
+}  // namespace
+
+namespace platform {
+
+std::uint32_t GetCurrentDirectoryA(std::uint32_t size, char* buffer) {
+  char host[4096];
+  if (::getcwd(host, sizeof host) == nullptr) return 0;
+  const std::string ansi = sim::Utf8ToAnsi(host);
+  if (ansi.size() + 1 > size) return static_cast<std::uint32_t>(ansi.size() + 1);
+  std::memcpy(buffer, ansi.c_str(), ansi.size() + 1);
+  return static_cast<std::uint32_t>(ansi.size());
+}
+
+bool CopyFileA(const char* existingName, const char* newName, bool failIfExists) {
+  std::string from, to;
+  const bool ok = sim::AnsiHostPath(existingName, &from) && sim::AnsiHostPath(newName, &to) &&
+                  Exists(from) && !(failIfExists && Exists(to)) && CopyBytes(from, to);
+  sim::Trace("file.copy " + sim::AnsiToUtf8(existingName) + " to " + sim::AnsiToUtf8(newName) + " -> " +
+             (ok ? "1" : "0"));
+  return ok;
+}
+
+bool DeleteFileA(const char* name) {
+  std::string path;
+  const bool ok = sim::AnsiHostPath(name, &path) && ::unlink(path.c_str()) == 0;
+  sim::Trace("file.delete " + sim::AnsiToUtf8(name) + " -> " + (ok ? "1" : "0"));
+  return ok;
+}
+
+}  // namespace platform
