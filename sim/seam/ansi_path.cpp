@@ -1,7 +1,7 @@
 #include "sim/seam/ansi_path.h"
 
-#include "sim/handles.h"
-#include "sim/text_codec.h"
+#include "sim/core/handles.h"
+#include "sim/core/text_codec.h"
 
 namespace sim {
 

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "platform/file_operations.h"
-#include "sim/machine.h"
+#include "sim/core/machine.h"
 #include "sim/seam/ansi_path.h"
-#include "sim/text_codec.h"
+#include "sim/core/text_codec.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "platform/file_version.h"
 #include "platform/process.h"
-#include "sim/machine.h"
+#include "sim/core/machine.h"
 
 namespace platform {
 
@@ -21,8 +21,8 @@ std::uint32_t GetModuleFileNameA(char* buffer, std::uint32_t size) {
 bool GetFileFixedVersion(const char* fileName, std::uint32_t* versionMs, std::uint32_t* versionLs) {
   const bool own = CommandLineA().at(0) == fileName;
   if (own) {
-    *versionMs = (SUITE_VERSION_MAJOR << 16) | SUITE_VERSION_MINOR;
-    *versionLs = (SUITE_VERSION_PATCH << 16) | SUITE_VERSION_TWEAK;
+    *versionMs = SUITE_FILE_VERSION_MS;
+    *versionLs = SUITE_FILE_VERSION_LS;
   }
   sim::Trace(std::string("version.GetFileVersionInfoA ") + fileName + " -> " + (own ? "1" : "0"));
   return own;

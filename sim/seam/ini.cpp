@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "platform/ini.h"
-#include "sim/machine.h"
+#include "sim/core/machine.h"
 #include "sim/models/ini/private_profile.h"
 #include "sim/seam/ansi_path.h"
 
