@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/intel_cui.h"
-#include "sim/machine.h"
-#include "sim/text_codec.h"
+#include "sim/core/machine.h"
+#include "sim/core/text_codec.h"
 
 namespace sim {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "drivetag/stamper.h"
-#include "sim/machine.h"
+#include "sim/core/machine.h"
 #include "tests/native/drivetag_machine.h"
 #include "tests/support/process.h"
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "sim/text_codec.h"
+#include "sim/core/text_codec.h"
 #include "tests/native/sim_test.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // what it makes of the drives' answers.
 #include "drivetag/stamper.h"
 
-#include "sim/text_codec.h"
+#include "sim/core/text_codec.h"
 #include "tests/native/drivetag_machine.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include "drivetag/facts_table.h"
 #include "drivetag/host_facts.h"
 #include "drivetag/stamper.h"
-#include "sim/text_codec.h"
-#include "sim/wmi_state.h"
+#include "sim/core/text_codec.h"
+#include "sim/seam/wmi_state.h"
 #include "tests/native/drivetag_machine.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // that the messages carry, every log and console line, and the exit code.
 #include "drivetag/stamper.h"
 
-#include "sim/handles.h"
+#include "sim/core/handles.h"
 #include "tests/native/drivetag_machine.h"
 
 namespace {

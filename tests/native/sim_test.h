@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/machine.h"
+#include "sim/core/machine.h"
 #include "tests/support/process.h"
 
 // In-process tests against a simulated machine built by the test: each test

@@ -1,6 +1,6 @@
 #include "tests/support/process.h"
 
-#include "sim/text_codec.h"
+#include "sim/core/text_codec.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -2,8 +2,8 @@
 // TCON, the MCU with its faults, the firmware ROM and forced bus replies.
 #include <utility>
 
-#include "sim/machine_file.h"
-#include "sim/text_codec.h"
+#include "sim/core/machine_file.h"
+#include "sim/core/text_codec.h"
 
 namespace sim {
 namespace {

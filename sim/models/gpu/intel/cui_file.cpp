@@ -1,8 +1,8 @@
 // The "intelGpu" section of the machine file: the displays with their
 // attached devices, the power feature word and the driver's faults. Without
 // it the machine has no CUI object to create.
-#include "sim/machine_file.h"
-#include "sim/text_codec.h"
+#include "sim/core/machine_file.h"
+#include "sim/core/text_codec.h"
 
 namespace sim {
 namespace {

@@ -1,0 +1,81 @@
+#include "sim/core/handles.h"
+
+#include <map>
+
+#include "sim/core/machine.h"
+#include "sim/core/text_codec.h"
+
+namespace sim {
+namespace {
+
+struct HandleTable {
+  std::map<platform::Handle, OpenObject> objects;
+  platform::Handle next = 0x100;
+};
+
+HandleTable& Table() {
+  static HandleTable table;
+  return table;
+}
+
+platform::Status& LastErrorSlot() {
+  static platform::Status status = 0;
+  return status;
+}
+
+}  // namespace
+
+platform::Handle AddHandle(const OpenObject& object) {
+  HandleTable& table = Table();
+  const platform::Handle handle = table.next;
+  table.next += 4;
+  table.objects[handle] = object;
+  return handle;
+}
+
+OpenObject* FindHandle(platform::Handle handle) {
+  auto it = Table().objects.find(handle);
+  return it == Table().objects.end() ? nullptr : &it->second;
+}
+
+bool RemoveHandle(platform::Handle handle) { return Table().objects.erase(handle) != 0; }
+
+int CountOpen(const std::u16string& name) {
+  int count = 0;
+  const std::u16string upper = UpperAscii(name);
+  for (const auto& [handle, object] : Table().objects) {
+    if (UpperAscii(object.name) == upper) ++count;
+  }
+  return count;
+}
+
+void SetLastError(platform::Status status) { LastErrorSlot() = status; }
+
+}  // namespace sim
+
+platform::Status platform::LastError() { return sim::LastErrorSlot(); }
+
+namespace sim {
+
+bool IsDeviceName(const std::u16string& name) {
+  return name.rfind(u"\\\\.\\", 0) == 0 || name.rfind(u"\\\\?\\", 0) == 0;
+}
+
+bool HostPath(const std::u16string& name, std::string* path) {
+  std::u16string rest = name;
+  std::string prefix;
+  if (rest.size() >= 2 && rest[1] == u':') {
+    if (rest[0] != u'C' && rest[0] != u'c') return false;
+    prefix = CurrentMachine().driveC;
+    rest = rest.substr(2);
+    if (rest.empty() || rest[0] != u'\\') rest = u"\\" + rest;  // C:x means C:\x here
+  }
+  std::string tail = Utf16ToUtf8(rest);
+  for (char& c : tail) {
+    if (c == '\\') c = '/';
+  }
+  *path = prefix + tail;
+  return !path->empty();
+}
+
+}  // namespace sim

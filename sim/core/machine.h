@@ -1,0 +1,104 @@
+#pragma once
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/status.h"
+#include "sim/models/gpu/intel/cui.h"
+#include "sim/models/panel/panel.h"
+#include "sim/models/storage/disks.h"
+#include "sim/models/registry/registry_store.h"
+#include "sim/models/storage/rst_controller.h"
+#include "sim/models/wmi/wmi_model.h"
+
+// The simulated client PC that the native build's seam answers from.
+namespace sim {
+
+enum class Wow64Api { Present, Missing, Fails };
+
+// A device name that CreateFileW can open ("\\.\Name").
+struct Device {
+  std::u16string name;
+  bool readWrite = true;  // false: opening it with read or write access is refused
+};
+
+// A product registered with the Windows Installer.
+enum class InstallContext { Machine, UserUnmanaged, UserManaged };
+struct InstalledProduct {
+  std::string productCode;  // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"
+  std::string upgradeCode;  // same form; empty: none
+  InstallContext context = InstallContext::Machine;
+  std::map<std::string, std::string> properties;     // UTF-8 text by property name
+  std::map<std::string, platform::Status> failures;  // property queries that fail with a code
+  bool unterminated = false;  // misbehaves: answers fill the buffer with no terminator
+};
+
+// Simulated time passes only when a program sleeps or a bus transaction
+// takes its time, so waits and time-outs are exact and repeatable.
+struct SimClock {
+  std::uint64_t microseconds = 0;  // since the run started
+  std::uint32_t tickCountAtStart = 0;
+  std::uint32_t auxTransactionMicroseconds = 100;
+};
+
+struct PowerSupply {
+  std::uint8_t acLineStatus = 1;  // 0 offline, 1 online, 255 unknown
+  bool fails = false;             // GetSystemPowerStatus fails
+};
+
+struct Machine {
+  bool windows64 = true;
+  Wow64Api wow64Api = Wow64Api::Present;
+  bool administrator = true;
+  std::optional<platform::LocalTime> localTime;  // the real clock when unset
+  std::string driveC;                            // the folder that stands for C:\ .
+  std::string tracePath;                         // empty: no trace
+  RegistryStore registry;
+  std::vector<Device> devices;
+  DiskList diskList;
+  RstControllers rst;
+  WmiModel wmi;
+  std::vector<InstalledProduct> installerProducts;
+  SimClock clock;
+  PowerSupply power;
+  panel::Panel panel;
+  std::optional<intel::Cui> intelGpu;  // none: no CUI object is registered
+};
+
+struct MessageBoxRecord {
+  std::u16string text;
+  std::u16string caption;
+  std::uint32_t type = 0;
+};
+
+// What a run did that a test may look at.
+struct RunRecord {
+  bool captureStdout = false;  // keep standard output here instead of printing it
+  std::string stdoutBytes;     // as they reached the stream (CR LF already made)
+  std::vector<MessageBoxRecord> messageBoxes;  // each answered at once with OK
+  std::vector<std::string> debugOutput;        // OutputDebugStringA texts, one per call
+};
+
+Machine& CurrentMachine();
+RunRecord& CurrentRun();
+// A change that must reach the machine file when the run ends.
+void MarkChanged();
+bool HasChanges();
+
+// Replaces the current machine: the built-in default, or parsed JSON text
+// whose relative paths resolve against baseDir. Returns false and an error
+// text on a machine file that is not valid.
+void UseBuiltInMachine();
+bool UseMachineText(const std::string& text, const std::string& baseDir, std::string* error);
+// Loads INVSIM_MACHINE (or the built-in machine) and applies INVSIM_TRACE.
+bool StartFromEnvironment(std::string* error);
+// Saves a changed machine file (temporary file, then rename).
+bool FinishRun(std::string* error);
+
+// Appends one line to the trace file, when there is one.
+void Trace(const std::string& line);
+
+}  // namespace sim

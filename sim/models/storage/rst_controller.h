@@ -1,0 +1,34 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sim/models/storage/nvme_drive.h"
+
+// An Intel RST controller: its SCSI port device \\.\ScsiN: and the NVMe
+// pass-through of its driver, which checks each miniport record as the real
+// driver does before it hands the command to the addressed drive.
+namespace sim {
+
+struct RstController {
+  std::uint8_t port = 0;
+  bool passThrough = true;          // false: the driver does not know the "IntelNvm" requests
+  bool heldByOtherProgram = false;  // another program has the port open
+  std::vector<NvmeDrive> drives;
+};
+
+struct RstControllers {
+  std::vector<RstController> list;
+  std::string loadedSection;  // the machine file's section as loaded, for saving
+};
+
+std::u16string PortDeviceName(std::uint8_t port);
+RstController* FindController(std::uint8_t port);
+
+// IOCTL_SCSI_MINIPORT on the controller's port. Returns the Win32 error (0
+// for success) and the bytes returned; writes one trace line.
+std::uint32_t MiniportRequest(RstController& controller, const std::uint8_t* in,
+                              std::uint32_t inSize, std::uint8_t* out, std::uint32_t outSize,
+                              std::uint32_t* returned);
+
+}  // namespace sim

@@ -1,0 +1,57 @@
+// Process facts of the seam: the WOW64 question and the command line.
+#include "platform/process.h"
+#include "sim/core/machine.h"
+#include "sim/core/process_state.h"
+#include "sim/core/text_codec.h"
+
+namespace sim {
+namespace {
+
+struct CommandLine {
+  std::vector<std::u16string> wide{u"program.exe"};
+  std::vector<std::string> narrow{"program.exe"};
+};
+
+CommandLine& Line() {
+  static CommandLine line;
+  return line;
+}
+
+// The machine's IsWow64Process: TRUE exactly on a 64-bit Windows.
+bool SimIsWow64Process(bool* isWow64) {
+  const Machine& machine = CurrentMachine();
+  if (machine.wow64Api == Wow64Api::Fails) {
+    Trace("kernel32.IsWow64Process -> failed");
+    return false;
+  }
+  *isWow64 = machine.windows64;
+  Trace(std::string("kernel32.IsWow64Process -> ") + (machine.windows64 ? "TRUE" : "FALSE"));
+  return true;
+}
+
+}  // namespace
+
+void SetCommandLine(const std::vector<std::string>& utf8Arguments) {
+  CommandLine& line = Line();
+  line.wide.clear();
+  line.narrow.clear();
+  for (const std::string& argument : utf8Arguments) {
+    line.wide.push_back(Utf8ToUtf16(argument));
+    line.narrow.push_back(Utf8ToAnsi(argument));
+  }
+}
+
+}  // namespace sim
+
+namespace platform {
+
+IsWow64ProcessFn FindIsWow64Process() {
+  const bool missing = sim::CurrentMachine().wow64Api == sim::Wow64Api::Missing;
+  sim::Trace(std::string("kernel32.GetProcAddress IsWow64Process -> ") + (missing ? "missing" : "found"));
+  return missing ? nullptr : &sim::SimIsWow64Process;
+}
+
+const std::vector<std::u16string>& CommandLineW() { return sim::Line().wide; }
+const std::vector<std::string>& CommandLineA() { return sim::Line().narrow; }
+
+}  // namespace platform

@@ -1,0 +1,60 @@
+// Text-mode C streams of the seam, with the Windows line-end translation.
+#include <cstdio>
+#include <string>
+
+#include "platform/files.h"
+#include "sim/core/handles.h"
+#include "sim/core/machine.h"
+#include "sim/core/text_codec.h"
+#include "sim/core/text_stream.h"
+
+namespace sim {
+
+std::string ToTextMode(const char* text, std::size_t length) {
+  std::string out;
+  out.reserve(length + length / 8);
+  for (std::size_t i = 0; i < length; ++i) {
+    if (text[i] == '\n') out += '\r';
+    out += text[i];
+  }
+  return out;
+}
+
+}  // namespace sim
+
+namespace platform {
+
+struct TextFile {
+  std::FILE* file;
+};
+
+TextFile* OpenTextFile(const char* path, const char* mode) {
+  std::string hostPath;
+  std::string binaryMode;
+  for (const char* m = mode; *m != 0; ++m) {
+    if (*m != 't' && *m != 'b') binaryMode += *m;
+  }
+  binaryMode += 'b';
+  std::u16string wide;
+  for (const char* p = path; *p != 0; ++p) wide += sim::AnsiByteToWide(static_cast<unsigned char>(*p));
+  std::FILE* file = sim::HostPath(wide, &hostPath) ? std::fopen(hostPath.c_str(), binaryMode.c_str())
+                                                   : nullptr;
+  sim::Trace("file.text " + sim::Utf16ToUtf8(wide) + " mode=" + mode + " -> " +
+             (file != nullptr ? "0" : "failed"));
+  if (file == nullptr) return nullptr;
+  return new TextFile{file};
+}
+
+void WriteText(TextFile* file, const char* text, std::size_t length) {
+  if (file == nullptr) return;
+  const std::string bytes = sim::ToTextMode(text, length);
+  std::fwrite(bytes.data(), 1, bytes.size(), file->file);
+}
+
+void CloseTextFile(TextFile* file) {
+  if (file == nullptr) return;
+  std::fclose(file->file);
+  delete file;
+}
+
+}  // namespace platform
