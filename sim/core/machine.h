@@ -7,6 +7,8 @@
 
 #include "platform/clock.h"
 #include "platform/status.h"
+#include "sim/models/gpu/intel/cui.h"
+#include "sim/models/panel/panel.h"
 #include "sim/models/storage/disks.h"
 #include "sim/models/registry/registry_store.h"
 #include "sim/models/storage/rst_controller.h"
@@ -34,6 +36,19 @@ struct InstalledProduct {
   bool unterminated = false;  // misbehaves: answers fill the buffer with no terminator
 };
 
+// Simulated time passes only when a program sleeps or a bus transaction
+// takes its time, so waits and time-outs are exact and repeatable.
+struct SimClock {
+  std::uint64_t microseconds = 0;  // since the run started
+  std::uint32_t tickCountAtStart = 0;
+  std::uint32_t auxTransactionMicroseconds = 100;
+};
+
+struct PowerSupply {
+  std::uint8_t acLineStatus = 1;  // 0 offline, 1 online, 255 unknown
+  bool fails = false;             // GetSystemPowerStatus fails
+};
+
 struct Machine {
   bool windows64 = true;
   Wow64Api wow64Api = Wow64Api::Present;
@@ -48,6 +63,10 @@ struct Machine {
   RstControllers rst;
   WmiModel wmi;
   std::vector<InstalledProduct> installerProducts;
+  SimClock clock;
+  PowerSupply power;
+  panel::Panel panel;
+  std::optional<intel::Cui> intelGpu;  // none: no CUI object is registered
 };
 
 struct MessageBoxRecord {

@@ -34,6 +34,9 @@ bool ExpectType(const Json& value, Json::value_t type, const std::string& where,
 bool ExpectNumber(const Json& value, const std::string& where, std::uint32_t limit,
                   std::uint32_t* out, std::string* error);
 bool ParseHex(const std::string& hex, std::vector<std::uint8_t>* bytes);
+// A whole number from 0 to limit, written as a number or as "0x" and hexadecimal digits.
+bool ExpectNumberOrHex(const Json& value, const std::string& where, std::uint32_t limit,
+                       std::uint32_t* out, std::string* error);
 
 // Sections, each in its own file.
 bool LoadRegistrySection(const Json& value, Machine& machine, const LoadContext& context,
@@ -50,6 +53,14 @@ bool LoadDiskListErrorSection(const Json& value, Machine& machine, const LoadCon
 bool LoadRstSection(const Json& value, Machine& machine, const LoadContext& context,
                     std::string* error);
 void SaveRstSection(const Machine& machine, Json& value);
+bool LoadPanelSection(const Json& value, Machine& machine, const LoadContext& context,
+                      std::string* error);
+bool LoadIntelGpuSection(const Json& value, Machine& machine, const LoadContext& context,
+                         std::string* error);
+bool LoadClockSection(const Json& value, Machine& machine, const LoadContext& context,
+                      std::string* error);
+bool LoadPowerSection(const Json& value, Machine& machine, const LoadContext& context,
+                      std::string* error);
 bool LoadWmiSection(const Json& value, Machine& machine, const LoadContext& context,
                     std::string* error);
 
