@@ -3,7 +3,7 @@
 # is missing.
 set -eu
 packages=(
-  cmake ninja-build g++ libgtest-dev nlohmann-json3-dev
+  cmake ninja-build g++ libgtest-dev nlohmann-json3-dev libxml2-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
   wine64 wixl util-linux
 )
