@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "common/utf16le.h"
 #include "drivetag/enumerator.h"
 #include "drivetag/facts_table.h"
 #include "drivetag/feature_commands.h"
@@ -40,13 +41,8 @@ std::u16string DevicePath(platform::DevInfoSet set, platform::DeviceInterfaceDat
                                                   nullptr, nullptr)) {
     return {};
   }
-  std::u16string path;
-  for (std::uint32_t i = platform::kDeviceInterfaceDetailPathOffset; i + 1 < required; i += 2) {
-    const auto ch = static_cast<char16_t>(detail[i] | (detail[i + 1] << 8));
-    if (ch == 0) break;
-    path += ch;
-  }
-  return path;
+  return common::Utf16LeText(detail.get() + platform::kDeviceInterfaceDetailPathOffset,
+                             required - platform::kDeviceInterfaceDetailPathOffset);
 }
 
 // The console report of the Identify data and the support test.

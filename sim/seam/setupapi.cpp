@@ -5,6 +5,7 @@
 #include <map>
 
 #include "platform/setupapi.h"
+#include "common/utf16le.h"
 #include "sim/core/handles.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
@@ -124,12 +125,9 @@ bool SetupDiGetDeviceInterfaceDetailW(DevInfoSet set, DeviceInterfaceData* data,
   if (detail == nullptr || detailSize < needed) {
     return Fail(kErrorInsufficientBuffer, line + " required=" + std::to_string(needed));
   }
-  auto* bytes = static_cast<std::uint8_t*>(detail) + kDeviceInterfaceDetailPathOffset;
-  for (std::size_t i = 0; i <= disk->interfacePath.size(); ++i) {
-    const char16_t ch = i < disk->interfacePath.size() ? disk->interfacePath[i] : u'\0';
-    bytes[2 * i] = static_cast<std::uint8_t>(ch & 0xFF);
-    bytes[2 * i + 1] = static_cast<std::uint8_t>(ch >> 8);
-  }
+  const std::vector<std::uint8_t> path = common::Utf16LeBytes(disk->interfacePath, true);
+  std::memcpy(static_cast<std::uint8_t*>(detail) + kDeviceInterfaceDetailPathOffset, path.data(),
+              path.size());
   return Succeed(line + " path=" + sim::Utf16ToUtf8(disk->interfacePath));
 }
 

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "platform/wmi.h"
+#include "common/ascii_case.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
 #include "sim/seam/wmi_state.h"
@@ -58,7 +59,7 @@ platform::HResult Traced(platform::HResult result, const std::string& line) {
 bool Injected(const std::string& step, const std::u16string& className, platform::HResult* result) {
   for (const sim::WmiFault& fault : sim::CurrentMachine().wmi.faults) {
     if (fault.step != step) continue;
-    if (!fault.className.empty() && sim::UpperAscii(fault.className) != sim::UpperAscii(className)) {
+    if (!fault.className.empty() && common::UpperAscii(fault.className) != common::UpperAscii(className)) {
       continue;
     }
     *result = fault.result;
@@ -81,7 +82,7 @@ Object* Find(platform::ComObject handle, Kind kind) {
 
 const sim::WmiClass* FindClass(const std::u16string& name) {
   for (const sim::WmiClass& wmiClass : sim::CurrentMachine().wmi.classes) {
-    if (sim::UpperAscii(wmiClass.name) == sim::UpperAscii(name)) return &wmiClass;
+    if (common::UpperAscii(wmiClass.name) == common::UpperAscii(name)) return &wmiClass;
   }
   return nullptr;
 }
@@ -138,7 +139,7 @@ HResult WbemConnectServer(ComObject locator, const char16_t* nameSpace, ComObjec
   *services = 0;
   HResult result = kSOk;
   if (Injected("ConnectServer", u"", &result)) return Traced(result, line);
-  if (sim::UpperAscii(space) != u"ROOT\\CIMV2") return Traced(kWbemEInvalidNamespace, line);
+  if (common::UpperAscii(space) != u"ROOT\\CIMV2") return Traced(kWbemEInvalidNamespace, line);
   *services = Add(Object{Kind::Services, {}, 0, {}});
   return Traced(kSOk, line);
 }
@@ -159,7 +160,7 @@ HResult WbemExecQuery(ComObject services, const char16_t* language, const char16
     return Traced(kEPointer, line);
   }
   *enumerator = 0;
-  if (language == nullptr || sim::UpperAscii(language) != u"WQL") {
+  if (language == nullptr || common::UpperAscii(language) != u"WQL") {
     return Traced(kWbemEInvalidQueryType, line);
   }
   Object found{Kind::Enumerator, {}, 0, {}};
@@ -196,16 +197,16 @@ HResult WbemGet(ComObject object, const char16_t* name, PropertyValue* value) {
   Object* row = Find(object, Kind::Row);
   if (row == nullptr || value == nullptr) return Traced(kEPointer, line);
   *value = PropertyValue{};
-  const std::u16string upper = sim::UpperAscii(wanted);
+  const std::u16string upper = common::UpperAscii(wanted);
   // A query's objects carry only the properties it selected.
   bool selected = row->query.allProperties;
   for (const std::u16string& property : row->query.properties) {
-    if (sim::UpperAscii(property) == upper) selected = true;
+    if (common::UpperAscii(property) == upper) selected = true;
   }
   if (!selected) return Traced(kWbemENotFound, line);
   value->kind = VariantKind::Null;
   for (const auto& [property, text] : row->rows[0]->properties) {
-    if (sim::UpperAscii(property) != upper || !text) continue;
+    if (common::UpperAscii(property) != upper || !text) continue;
     value->kind = VariantKind::String;
     value->text = *text;
   }
