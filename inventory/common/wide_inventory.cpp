@@ -1,6 +1,6 @@
 #include "inventory/common/wide_inventory.h"
 
-#include "inventory/common/timestamp.h"
+#include "common/timestamp.h"
 #include "platform/files.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "inventory/common/narrow_inventory.h"
+#include "inventory/recoveryscan/narrow_inventory.h"
 #include "inventory/recoveryscan/arguments.h"
 #include "inventory/recoveryscan/installer_query.h"
 #include "inventory/recoveryscan/registry_value.h"

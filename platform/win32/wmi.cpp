@@ -19,12 +19,12 @@ ComObject Handle(Interface* pointer) {
 }
 
 // A BSTR for the length of one call.
-class Bstr {
+class ScopedBstr {
  public:
-  explicit Bstr(const char16_t* text) : text_(::SysAllocString(reinterpret_cast<const OLECHAR*>(text))) {}
-  ~Bstr() { ::SysFreeString(text_); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
+  explicit ScopedBstr(const char16_t* text) : text_(::SysAllocString(reinterpret_cast<const OLECHAR*>(text))) {}
+  ~ScopedBstr() { ::SysFreeString(text_); }
+  ScopedBstr(const ScopedBstr&) = delete;
+  ScopedBstr& operator=(const ScopedBstr&) = delete;
   BSTR get() const { return text_; }
 
  private:
@@ -52,7 +52,7 @@ HResult CreateWbemLocator(ComObject* locator) {
 
 HResult WbemConnectServer(ComObject locator, const char16_t* nameSpace, ComObject* services) {
   IWbemServices* pointer = nullptr;
-  const Bstr space(nameSpace);
+  const ScopedBstr space(nameSpace);
   const HRESULT result = As<IWbemLocator>(locator)->ConnectServer(space.get(), nullptr, nullptr, nullptr,
                                                                  0, nullptr, nullptr, &pointer);
   *services = Handle(pointer);
@@ -67,7 +67,7 @@ HResult SetWbemProxyBlanket(ComObject services) {
 HResult WbemExecQuery(ComObject services, const char16_t* language, const char16_t* query,
                       std::int32_t flags, ComObject* enumerator) {
   IEnumWbemClassObject* pointer = nullptr;
-  const Bstr languageText(language), queryText(query);
+  const ScopedBstr languageText(language), queryText(query);
   const HRESULT result = As<IWbemServices>(services)->ExecQuery(languageText.get(), queryText.get(),
                                                                flags, nullptr, &pointer);
   *enumerator = Handle(pointer);

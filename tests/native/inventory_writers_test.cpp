@@ -1,6 +1,6 @@
 #include <string>
 
-#include "inventory/common/narrow_inventory.h"
+#include "inventory/recoveryscan/narrow_inventory.h"
 #include "inventory/common/wide_inventory.h"
 #include "tests/native/sim_test.h"
 

@@ -1,4 +1,4 @@
-#include "inventory/common/timestamp.h"
+#include "common/timestamp.h"
 
 #include <cstdio>
 

@@ -1,9 +1,9 @@
-#include "inventory/common/narrow_inventory.h"
+#include "inventory/recoveryscan/narrow_inventory.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "inventory/common/timestamp.h"
+#include "common/timestamp.h"
 #include "platform/files.h"
 
 namespace {
