@@ -96,6 +96,10 @@ TEST_F(AuxCheckWalkTest, DefaultMachineNeedsExactlyTheProtocolsTransactions) {
   EXPECT_EQ(TraceOf("kernel32.Sleep 1").size(), 9u);
   EXPECT_EQ(TraceOf("kernel32.Sleep").size(), 9u);
   EXPECT_EQ(TraceOf("cui.Release"), std::vector<std::string>{"cui.Release -> 0"});
+  std::int64_t counter = 0;
+  platform::QueryPerformanceCounter(&counter);
+  EXPECT_EQ(counter, 125000);  // 35 transactions of 100 us and nine 1 ms waits, in 100 ns counts
+  EXPECT_EQ(platform::GetTickCount(), 12u);
 }
 
 TEST_F(AuxCheckWalkTest, ShippedMachinesAnswerAsTheirCommentsSay) {
