@@ -100,7 +100,7 @@ TEST_F(AuxExportsTest, TransfersUseTheDisplayTypeGivenAtOpen) {
   const auto blocks = TraceOf("cui.GetDataBlock aux");
   ASSERT_FALSE(blocks.empty());
   EXPECT_NE(blocks[0].find("device=0x00000700"), std::string::npos) << blocks[0];  // the docked DP device
-  EXPECT_EQ(dpaux::auxControl.displayType, dpaux::kDisplayDp);
+  EXPECT_EQ(dpaux::auxControl.channel.displayType, dpaux::kDisplayDp);
 }
 
 TEST_F(AuxExportsTest, TransfersOnAClosedChannelFail) {
