@@ -6,7 +6,6 @@ namespace dpaux {
 namespace {
 
 constexpr std::uint32_t kFailed = 1;
-constexpr std::uint32_t kOffsetPiece = 256;  // the Intel path reads and writes 256 registers per piece
 
 }  // namespace
 
@@ -18,27 +17,24 @@ KSX_AUX_CTRL_OBJ::~KSX_AUX_CTRL_OBJ() {
 
 AuxStatus KSX_AUX_CTRL_OBJ::Open(const AuxOpenParams& params) {
   if (opened == 1) return kFailed;
-  gpuType = params.gpuType;
-  i2cAddress = params.i2cAddress;
-  mode = params.mode;
-  displayType = params.displayType;
-  requestBytes = params.requestBytes > 16 ? 16 : params.requestBytes;
+  channel = params;
+  if (channel.requestBytes > 16) channel.requestBytes = 16;
   opened = 0;
   // The NVIDIA and AMD back-ends are not part of this build: they do not open.
-  if (gpuType == kGpuIntel) IntelOpen();
+  if (channel.gpuType == kGpuIntel) IntelOpen();
   return opened == 1 ? 0 : kFailed;
 }
 
 AuxStatus KSX_AUX_CTRL_OBJ::Close() {
-  if (opened == 1 && gpuType == kGpuIntel) IntelClose();
+  if (OpenOn(kGpuIntel)) IntelClose();
   opened = 0;
   return 0;
 }
 
-void KSX_AUX_CTRL_OBJ::SelectDisplay(std::int32_t display) { displayType = display; }
+void KSX_AUX_CTRL_OBJ::SelectDisplay(std::int32_t display) { channel.displayType = display; }
 
 void KSX_AUX_CTRL_OBJ::SetRequestBytes(std::uint32_t count) {
-  requestBytes = static_cast<std::uint8_t>(count > 16 ? 16 : count);
+  channel.requestBytes = static_cast<std::uint8_t>(count > 16 ? 16 : count);
 }
 
 void KSX_AUX_CTRL_OBJ::SetOptions(std::uint32_t flags) {
@@ -51,35 +47,23 @@ void KSX_AUX_CTRL_OBJ::SetOptions(std::uint32_t flags) {
 AuxStatus KSX_AUX_CTRL_OBJ::OffsetRead(std::int32_t display, std::uint8_t hi, std::uint8_t lo, std::uint8_t* data,
                                        std::uint32_t length) {
   if (!OpenOn(kGpuIntel) || length == 0) return kFailed;
-  for (std::uint32_t left = length; left > 0; ++hi) {
-    const std::uint32_t piece = left < kOffsetPiece ? left : kOffsetPiece;
-    if (const AuxStatus status = IntelI2cRead(display, i2cAddress, hi, lo, data, piece, mode)) return status;
-    data += piece;
-    left -= piece;
-  }
-  return 0;
+  return IntelOffsetTransfer(display, hi, lo, nullptr, data, length);
 }
 
 AuxStatus KSX_AUX_CTRL_OBJ::OffsetWrite(std::int32_t display, std::uint8_t hi, std::uint8_t lo,
                                         const std::uint8_t* data, std::uint32_t length) {
   if (!OpenOn(kGpuIntel)) return kFailed;
-  for (std::uint32_t left = length; left > 0; ++hi) {
-    const std::uint32_t piece = left < kOffsetPiece ? left : kOffsetPiece;
-    if (const AuxStatus status = IntelI2cWrite(display, i2cAddress, hi, lo, data, piece, mode)) return status;
-    data += piece;
-    left -= piece;
-  }
-  return 0;
+  return IntelOffsetTransfer(display, hi, lo, data, nullptr, length);
 }
 
 AuxStatus KSX_AUX_CTRL_OBJ::RawRead(std::uint8_t* data, std::uint32_t length) {
   if (!OpenOn(kGpuIntel)) return kFailed;
-  return IntelI2cRead(displayType, i2cAddress, 0, 0, data, length, 4);
+  return IntelI2cRead(channel.displayType, channel.i2cAddress, 0, 0, data, length, 4);
 }
 
 AuxStatus KSX_AUX_CTRL_OBJ::RawWrite(const std::uint8_t* data, std::uint32_t length) {
   if (!OpenOn(kGpuIntel)) return kFailed;
-  return IntelI2cWrite(displayType, i2cAddress, 0, 0, data, length, 2);
+  return IntelI2cWrite(channel.displayType, channel.i2cAddress, 0, 0, data, length, 2);
 }
 
 AuxStatus KSX_AUX_CTRL_OBJ::NativeRead(std::int32_t display, std::uint32_t address, std::uint8_t* data,

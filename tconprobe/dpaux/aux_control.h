@@ -24,11 +24,7 @@ struct AuxOpenParams {
 struct IntelAuxRecord;
 
 struct KSX_AUX_CTRL_OBJ {
-  std::int32_t gpuType = 0;
-  std::uint8_t i2cAddress = 0xC0;
-  std::uint32_t mode = 0;
-  std::int32_t displayType = 0;
-  std::uint8_t requestBytes = 16;
+  AuxOpenParams channel;  // copied as one block by Open, then changed per request
   std::uint8_t opened = 0;
   platform::ComInterface* cui = nullptr;
   platform::Guid cuiClassId{};
@@ -48,8 +44,8 @@ struct KSX_AUX_CTRL_OBJ {
   AuxStatus Close();
   void SelectDisplay(std::int32_t display);
   void SetRequestBytes(std::uint32_t count);
-  void SetMode(std::uint32_t value) { mode = value; }
-  void SetI2cAddress(std::uint8_t address) { i2cAddress = address; }
+  void SetMode(std::uint32_t value) { channel.mode = value; }
+  void SetI2cAddress(std::uint8_t address) { channel.i2cAddress = address; }
   void SetOptions(std::uint32_t flags);
 
   AuxStatus OffsetRead(std::int32_t display, std::uint8_t hi, std::uint8_t lo, std::uint8_t* data,
@@ -63,7 +59,7 @@ struct KSX_AUX_CTRL_OBJ {
                         std::uint32_t length);
 
  private:
-  bool OpenOn(std::int32_t backEnd) const { return opened == 1 && gpuType == backEnd; }
+  bool OpenOn(std::int32_t backEnd) const { return opened == 1 && channel.gpuType == backEnd; }
 
   // The Intel back-end, on the driver's CUI COM object (intel_backend.cpp).
   AuxStatus IntelOpen();
@@ -79,6 +75,9 @@ struct KSX_AUX_CTRL_OBJ {
   AuxStatus IntelI2cWrite(std::int32_t display, std::uint8_t address, std::uint8_t hi, std::uint8_t lo,
                           const std::uint8_t* data, std::uint32_t length, std::uint32_t writeMode);
   // Writes from `source` when it is given, else reads into `target`.
+  // Offset transfers in pieces of 256 registers, the high offset byte counting up.
+  AuxStatus IntelOffsetTransfer(std::int32_t display, std::uint8_t hi, std::uint8_t lo, const std::uint8_t* source,
+                                std::uint8_t* target, std::uint32_t length);
   AuxStatus IntelNative(std::int32_t display, std::uint32_t address, const std::uint8_t* source,
                         std::uint8_t* target, std::uint32_t length);
 };

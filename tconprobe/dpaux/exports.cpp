@@ -24,8 +24,11 @@ using namespace dpaux;
 
 std::int32_t PLATFORM_STDCALL KSXAUX_OpenDll(KSXAUX_OPEN_PARAM* param) {
   if (param == nullptr) return kRecordRefused;
-  openParams = AuxOpenParams{param->gpuType, 0xC0, 0, param->displayType, kFullRequest};
-  return Result(auxControl.Open(openParams));
+  const AuxOpenParams params{param->gpuType, 0xC0, 0, param->displayType, kFullRequest};
+  const AuxStatus status = auxControl.Open(params);
+  // A refused second open must not change the link of the channel that is open.
+  if (status == 0) openParams = params;
+  return Result(status);
 }
 
 std::int32_t PLATFORM_STDCALL KSXAUX_CloseDll(KSXAUX_CLOSE_PARAM* param) {

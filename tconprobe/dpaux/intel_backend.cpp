@@ -36,6 +36,7 @@ constexpr std::uint32_t kI2cReadMot = 5;
 constexpr std::uint32_t kNativeWrite = 8;
 constexpr std::uint32_t kNativeRead = 9;
 constexpr std::uint32_t kRecordData = 16;
+constexpr std::uint32_t kOffsetPiece = 256;  // registers per offset transfer
 
 constexpr std::uint32_t kErrorNotOpen = 37;
 constexpr std::uint32_t kErrorTooLong = 69;
@@ -218,7 +219,7 @@ AuxStatus KSX_AUX_CTRL_OBJ::IntelI2cRead(std::int32_t display, std::uint8_t addr
                                          std::uint8_t lo, std::uint8_t* data, std::uint32_t length,
                                          std::uint32_t readMode) {
   IntelAuxRecord record{};
-  if (CachedDisplayId(false, display, &record.deviceId) != 0 || requestBytes == 0) return kFailed;
+  if (CachedDisplayId(false, display, &record.deviceId) != 0 || channel.requestBytes == 0) return kFailed;
   const std::uint8_t twoBytes[] = {hi, lo};
   const std::uint8_t* header = &lo;
   std::uint32_t headerBytes = 1;
@@ -236,7 +237,7 @@ AuxStatus KSX_AUX_CTRL_OBJ::IntelI2cRead(std::int32_t display, std::uint8_t addr
     const std::uint32_t count = lo == 0 ? 256 : lo;
     if (count > length) return kFailed;
     for (std::uint32_t sent = 0; sent < count;) {
-      const std::uint32_t piece = Smaller(requestBytes, count - sent);
+      const std::uint32_t piece = Smaller(channel.requestBytes, count - sent);
       Fill(record, kI2cWriteMot, data + sent, piece);
       if (const AuxStatus status = TransactAux(record)) return status;
       sent += piece;
@@ -248,8 +249,8 @@ AuxStatus KSX_AUX_CTRL_OBJ::IntelI2cRead(std::int32_t display, std::uint8_t addr
   platform::Sleep(1);
   for (std::uint32_t done = 0; done < length;) {
     const std::uint32_t left = length - done;
-    const std::uint32_t asked = Smaller(requestBytes, left);
-    record.request = left > requestBytes || extendReadEnd ? kI2cReadMot : kI2cRead;
+    const std::uint32_t asked = Smaller(channel.requestBytes, left);
+    record.request = left > channel.requestBytes || extendReadEnd ? kI2cReadMot : kI2cRead;
     record.byteCount = asked;
     if (const AuxStatus status = TransactAux(record)) return status;
     // A count of 0 would never end; one above the piece would overrun the buffer.
@@ -270,15 +271,15 @@ AuxStatus KSX_AUX_CTRL_OBJ::IntelI2cWrite(std::int32_t display, std::uint8_t add
                                           std::uint8_t lo, const std::uint8_t* data, std::uint32_t length,
                                           std::uint32_t writeMode) {
   IntelAuxRecord record{};
-  if (CachedDisplayId(true, display, &record.deviceId) != 0 || requestBytes == 0) return kFailed;
+  if (CachedDisplayId(true, display, &record.deviceId) != 0 || channel.requestBytes == 0) return kFailed;
   const std::uint32_t blockAddress = (address & 0xF0u) | ((hi * 2u) & 0x0Eu);
   if (writeHeaderEachTx) {
     const std::uint32_t headerBytes = writeMode == 1 ? 2 : 1;
     record.address = writeMode == 1 ? address : blockAddress;
     for (std::uint32_t done = 0; done < length;) {
       const std::uint32_t left = length - done;
-      const bool cut = requestBytes > headerBytes && requestBytes < left + headerBytes;
-      const std::uint32_t dataBytes = cut ? requestBytes - headerBytes : left;
+      const bool cut = channel.requestBytes > headerBytes && channel.requestBytes < left + headerBytes;
+      const std::uint32_t dataBytes = cut ? channel.requestBytes - headerBytes : left;
       if (headerBytes + dataBytes > kRecordData) return kFailed;  // never more than the record holds
       std::uint8_t* at = record.data;
       if (writeMode == 1) *at++ = hi;
@@ -303,8 +304,8 @@ AuxStatus KSX_AUX_CTRL_OBJ::IntelI2cWrite(std::int32_t display, std::uint8_t add
   }
   for (std::uint32_t done = 0; done < length;) {
     const std::uint32_t left = length - done;
-    const std::uint32_t asked = Smaller(requestBytes, left);
-    Fill(record, left > requestBytes ? kI2cWriteMot : kI2cWrite, data + done, asked);
+    const std::uint32_t asked = Smaller(channel.requestBytes, left);
+    Fill(record, left > channel.requestBytes ? kI2cWriteMot : kI2cWrite, data + done, asked);
     if (const AuxStatus status = TransactAux(record)) return status;
     if (record.byteCount == 0 || record.byteCount > asked) return kFailed;
     done += record.byteCount;
@@ -312,12 +313,27 @@ AuxStatus KSX_AUX_CTRL_OBJ::IntelI2cWrite(std::int32_t display, std::uint8_t add
   return 0;
 }
 
+AuxStatus KSX_AUX_CTRL_OBJ::IntelOffsetTransfer(std::int32_t display, std::uint8_t hi, std::uint8_t lo,
+                                                const std::uint8_t* source, std::uint8_t* target,
+                                                std::uint32_t length) {
+  for (std::uint32_t done = 0; done < length; ++hi) {
+    const std::uint32_t piece = Smaller(length - done, kOffsetPiece);
+    const std::uint8_t address = channel.i2cAddress;
+    const AuxStatus status = source != nullptr
+                                 ? IntelI2cWrite(display, address, hi, lo, source + done, piece, channel.mode)
+                                 : IntelI2cRead(display, address, hi, lo, target + done, piece, channel.mode);
+    if (status != 0) return status;
+    done += piece;
+  }
+  return 0;
+}
+
 AuxStatus KSX_AUX_CTRL_OBJ::IntelNative(std::int32_t display, std::uint32_t address, const std::uint8_t* source,
                                         std::uint8_t* target, std::uint32_t length) {
   IntelAuxRecord record{};
-  if (FindDisplayId(display, &record.deviceId) != 0 || requestBytes == 0) return kFailed;
+  if (FindDisplayId(display, &record.deviceId) != 0 || channel.requestBytes == 0) return kFailed;
   for (std::uint32_t done = 0; done < length;) {
-    const std::uint32_t piece = Smaller(requestBytes, length - done);
+    const std::uint32_t piece = Smaller(channel.requestBytes, length - done);
     record.address = address + done;
     if (source != nullptr) {
       Fill(record, kNativeWrite, source + done, piece);

@@ -67,10 +67,14 @@ TEST_F(AuxExportsTest, ModeSevenReadsAtTheLowOffsetByteWhateverIsWriteSays) {
 }
 
 TEST_F(AuxExportsTest, OneChannelPerProcess) {
-  EXPECT_EQ(Open(), 0);
-  EXPECT_EQ(Open(), -1);
+  EXPECT_EQ(Open(dpaux::kGpuIntel, dpaux::kDisplayEdp), 0);
+  EXPECT_EQ(Open(dpaux::kGpuIntel, dpaux::kDisplayDp), -1);
   EXPECT_EQ(dpaux::auxControl.opened, 1);
-  EXPECT_EQ(TraceOf("cui.Release").size(), 0u);  // the first channel stays open
+  EXPECT_EQ(TraceOf("cui.Release").size(), 0u);  // the first channel stays open, on its own link
+  std::uint8_t byte = 0;
+  dpaux::KSXAUX_I2C_PARAM record = I2c(1, 0, 0xC2, 0x0500, &byte, 1);
+  EXPECT_EQ(KSXAUX_I2COverAuxAccess(&record), 0);
+  EXPECT_NE(TraceOf("cui.SetDataBlock aux")[0].find("device=0x00000300"), std::string::npos);
   dpaux::KSXAUX_CLOSE_PARAM close{4};
   EXPECT_EQ(KSXAUX_CloseDll(&close), 0);
   EXPECT_EQ(KSXAUX_CloseDll(&close), 0);  // also when nothing is open
@@ -96,7 +100,7 @@ TEST_F(AuxExportsTest, TransfersUseTheDisplayTypeGivenAtOpen) {
   const auto blocks = TraceOf("cui.GetDataBlock aux");
   ASSERT_FALSE(blocks.empty());
   EXPECT_NE(blocks[0].find("device=0x00000700"), std::string::npos) << blocks[0];  // the docked DP device
-  EXPECT_EQ(dpaux::auxControl.displayType, dpaux::kDisplayDp);
+  EXPECT_EQ(dpaux::auxControl.channel.displayType, dpaux::kDisplayDp);
 }
 
 TEST_F(AuxExportsTest, TransfersOnAClosedChannelFail) {
