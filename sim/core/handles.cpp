@@ -52,6 +52,11 @@ int CountOpen(const std::u16string& name) {
 
 void SetLastError(platform::Status status) { LastErrorSlot() = status; }
 
+void ResetHandles() {
+  Table() = HandleTable{};
+  LastErrorSlot() = 0;
+}
+
 }  // namespace sim
 
 platform::Status platform::LastError() { return sim::LastErrorSlot(); }

@@ -8,6 +8,7 @@
 #include "common/utf16le.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
+#include "sim/seam/start.h"
 
 namespace platform {
 namespace {
@@ -144,6 +145,11 @@ Status Query(RegKey key, const std::u16string& name, bool ansi, std::uint32_t* t
 }
 
 }  // namespace
+}  // namespace platform
+
+void sim::ResetRegistryKeys() { platform::Keys() = platform::KeyTable{}; }
+
+namespace platform {
 
 Status RegOpenKeyW(RegKey root, const char16_t* subKey, std::uint32_t access, RegKey* key) {
   return Open(root, subKey != nullptr ? subKey : u"", access, key, false);
