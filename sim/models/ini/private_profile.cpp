@@ -18,6 +18,11 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
+std::string_view TrimStart(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  return text;
+}
+
 std::string_view TrimEnd(std::string_view text) {
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
   return text;
@@ -127,16 +132,17 @@ std::string ReadString(const Profile* profile, std::string_view section, std::st
   return CopyEntry(TrimEnd(defaultValue), size);
 }
 
+// A new section or key keeps the name as asked, less its leading blanks.
 bool SetString(Profile& profile, std::string_view section, std::string_view key, std::string_view value) {
   Section* target = FindSection(profile, section);
   if (target == nullptr) {
-    profile.sections.push_back(Section{std::string(Trim(section)), {}});
+    profile.sections.push_back(Section{std::string(TrimStart(section)), {}});
     target = &profile.sections.back();
   }
   const std::string stored(Trim(value));
   Key* entry = FindKey(*target, key);
   if (entry == nullptr) {
-    target->keys.push_back(Key{std::string(Trim(key)), stored});
+    target->keys.push_back(Key{std::string(TrimStart(key)), stored});
     return true;
   }
   if (entry->value && *entry->value == stored) return false;

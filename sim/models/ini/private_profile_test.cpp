@@ -61,9 +61,10 @@ TEST(PrivateProfile, WritesTheWholeFileBackInItsOwnLayout) {
   EXPECT_TRUE(sim::ini::SetString(profile, "s", "added", "x"));
   EXPECT_TRUE(sim::ini::DeleteKey(profile, "t", "a"));
   EXPECT_FALSE(sim::ini::DeleteKey(profile, "t", "a"));
-  EXPECT_TRUE(sim::ini::SetString(profile, " fresh ", "k", "v"));
-  // Blank lines go, names keep their spelling, empty sections stay.
-  EXPECT_EQ(sim::ini::Serialize(profile), "k=1\r\n[s]\r\nName=new\r\nadded=x\r\n[t]\r\n[fresh]\r\nk=v\r\n");
+  EXPECT_TRUE(sim::ini::SetString(profile, " fresh ", " k ", "v"));
+  // Blank lines go, names keep their spelling, empty sections stay; new
+  // names lose only their leading blanks.
+  EXPECT_EQ(sim::ini::Serialize(profile), "k=1\r\n[s]\r\nName=new\r\nadded=x\r\n[t]\r\n[fresh ]\r\nk =v\r\n");
 }
 
 TEST(PrivateProfile, ErasingRemovesOnlyTheFirstSectionOfTheName) {
