@@ -2,10 +2,11 @@
 
 #include <cstdio>
 
-#include "platform/clock.h"
+namespace common {
 
-void FormatTimeStamp(char* buffer, std::size_t size) {
-  const platform::LocalTime now = platform::GetLocalTime();
-  std::snprintf(buffer, size, "%04d-%02d-%02dT%02d:%02d:%02d", now.year, now.month, now.day,
-                now.hour, now.minute, now.second);
+void FormatTimeStamp(const platform::LocalTime& time, char* buffer, std::size_t size) {
+  std::snprintf(buffer, size, "%04d-%02d-%02dT%02d:%02d:%02d", time.year, time.month, time.day,
+                time.hour, time.minute, time.second);
 }
+
+}  // namespace common

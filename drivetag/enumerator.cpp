@@ -3,32 +3,17 @@
 #include <memory>
 #include <new>
 
+#include "common/ascii_case.h"
+#include "common/utf16le.h"
 #include "platform/files.h"
 
 namespace drivetag {
 namespace {
 
-bool SameIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  auto upper = [](char16_t ch) {
-    return ch >= u'a' && ch <= u'z' ? static_cast<char16_t>(ch - u'a' + u'A') : ch;
-  };
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (upper(a[i]) != upper(b[i])) return false;
-  }
-  return true;
-}
-
 // The text ends at its terminator, at the latest where the bytes offered end;
 // the byte count SetupAPI reports is not trusted beyond that.
 std::u16string TextIn(const std::uint8_t* buffer, std::uint32_t offered) {
-  std::u16string text;
-  for (std::uint32_t i = 0; i + 1 < offered; i += 2) {
-    const auto ch = static_cast<char16_t>(buffer[i] | (buffer[i + 1] << 8));
-    if (ch == 0) break;
-    text += ch;
-  }
-  return text;
+  return common::Utf16LeText(buffer, offered);
 }
 
 }  // namespace
@@ -62,7 +47,7 @@ bool IsStorageEnumerator(platform::DevInfoSet set, std::uint32_t index) {
   const std::optional<std::u16string> name = ReadEnumeratorName(set, &device);
   if (!name) return false;
   for (const char16_t* storage : {u"SCSI", u"STORAGE", u"PCI", u"NVME"}) {
-    if (SameIgnoringCase(*name, storage)) return true;
+    if (common::SameIgnoringAsciiCase(*name, storage)) return true;
   }
   return false;
 }

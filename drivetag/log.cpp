@@ -1,8 +1,8 @@
 #include "drivetag/log.h"
 
-#include <cstdio>
 #include <string>
 
+#include "common/timestamp.h"
 #include "drivetag/text_convert.h"
 #include "platform/clock.h"
 #include "platform/console.h"
@@ -15,9 +15,8 @@ void WriteLogLine(std::u16string_view message) {
   platform::TextFile* file = platform::OpenTextFile(kLogPath, "at+");
   if (file == nullptr) return;
   char stamp[64];
-  const int length = std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02dT%02d:%02d:%02d : ", now.year,
-                                   now.month, now.day, now.hour, now.minute, now.second);
-  std::string line(stamp, length > 0 ? static_cast<std::size_t>(length) : 0);
+  common::FormatTimeStamp(now, stamp, sizeof stamp);
+  std::string line = std::string(stamp) + " : ";
   // The line is narrow text: characters without an ANSI form become the
   // code page's default character.
   line += ToAnsi(message);

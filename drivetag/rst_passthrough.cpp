@@ -28,7 +28,7 @@ std::u16string PortName(std::uint8_t portNumber) {
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildRstRequest(const ScsiAddress& address, const NvmeCommand& command,
+std::vector<std::uint8_t> BuildRstRequest(const platform::ScsiAddress& address, const NvmeCommand& command,
                                           std::uint32_t timeoutSeconds, std::uint32_t dataLength,
                                           const std::uint8_t* dataToSend) {
   std::vector<std::uint8_t> record(rst::kDataOffset + dataLength, 0);
@@ -58,9 +58,9 @@ std::vector<std::uint8_t> BuildRstRequest(const ScsiAddress& address, const Nvme
 bool SendRstNvmeCommand(platform::Handle drive, const NvmeCommand& command,
                         std::uint32_t timeoutSeconds, std::uint32_t dataLength,
                         const std::uint8_t* dataToSend, RstAnswer* answer) {
-  ScsiAddress address{};
+  platform::ScsiAddress address{};
   std::uint32_t returned = 0;
-  if (!platform::DeviceIoControl(drive, kIoctlScsiGetAddress, nullptr, 0, &address, sizeof address,
+  if (!platform::DeviceIoControl(drive, platform::kIoctlScsiGetAddress, nullptr, 0, &address, sizeof address,
                                  &returned)) {
     return false;
   }
@@ -72,7 +72,7 @@ bool SendRstNvmeCommand(platform::Handle drive, const NvmeCommand& command,
   const platform::Handle handle = platform::CreateFileW(
       port.c_str(), platform::kGenericRead | platform::kGenericWrite, 0, platform::kOpenExisting, 0);
   const auto size = static_cast<std::uint32_t>(record.size());
-  const bool sent = platform::DeviceIoControl(handle, kIoctlScsiMiniport, record.data(), size,
+  const bool sent = platform::DeviceIoControl(handle, platform::kIoctlScsiMiniport, record.data(), size,
                                               record.data(), size, &returned);
   if (handle != platform::kInvalidHandle) platform::CloseHandle(handle);
   if (!sent) return false;

@@ -2,14 +2,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/devices.h"
 #include "platform/files.h"
 
 // NVMe admin commands wrapped in the RST driver's miniport request record,
 // sent to the SCSI port of the controller that carries the disk.
 namespace drivetag {
-
-inline constexpr std::uint32_t kIoctlScsiGetAddress = 0x41018;
-inline constexpr std::uint32_t kIoctlScsiMiniport = 0x4D008;
 
 // The request record, little-endian, built anew for every command.
 namespace rst {
@@ -34,14 +32,6 @@ inline constexpr std::size_t kDataOffsetAt = 116;
 inline constexpr std::size_t kDataLengthAt = 120;
 }  // namespace rst
 
-struct ScsiAddress {  // SCSI_ADDRESS
-  std::uint32_t length;
-  std::uint8_t portNumber;
-  std::uint8_t pathId;
-  std::uint8_t targetId;
-  std::uint8_t lun;
-};
-
 struct NvmeCommand {
   std::uint8_t opcode = 0;
   std::uint32_t nsid = 0;
@@ -53,7 +43,7 @@ struct RstAnswer {
   std::uint32_t returnCode = 0;
 };
 
-std::vector<std::uint8_t> BuildRstRequest(const ScsiAddress& address, const NvmeCommand& command,
+std::vector<std::uint8_t> BuildRstRequest(const platform::ScsiAddress& address, const NvmeCommand& command,
                                           std::uint32_t timeoutSeconds, std::uint32_t dataLength,
                                           const std::uint8_t* dataToSend);
 

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "common/utf16le.h"
 #include "drivetag/enumerator.h"
 #include "drivetag/facts_table.h"
 #include "drivetag/feature_commands.h"
@@ -16,10 +17,6 @@
 
 namespace drivetag {
 namespace {
-
-// GUID_DEVINTERFACE_DISK, {53F56307-B6BF-11D0-94F2-00A0C91EFB8B}.
-constexpr platform::Guid kDiskInterface = {
-    0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
 
 // The device path of the interface, or an empty text when it cannot be had.
 std::u16string DevicePath(platform::DevInfoSet set, platform::DeviceInterfaceData* interfaceData) {
@@ -40,13 +37,8 @@ std::u16string DevicePath(platform::DevInfoSet set, platform::DeviceInterfaceDat
                                                   nullptr, nullptr)) {
     return {};
   }
-  std::u16string path;
-  for (std::uint32_t i = platform::kDeviceInterfaceDetailPathOffset; i + 1 < required; i += 2) {
-    const auto ch = static_cast<char16_t>(detail[i] | (detail[i + 1] << 8));
-    if (ch == 0) break;
-    path += ch;
-  }
-  return path;
+  return common::Utf16LeText(detail.get() + platform::kDeviceInterfaceDetailPathOffset,
+                             required - platform::kDeviceInterfaceDetailPathOffset);
 }
 
 // The console report of the Identify data and the support test.
@@ -69,7 +61,7 @@ bool ReportSupport(bool identified, const std::uint8_t* identify) {
 int StampDrive(HostMetadataStamper& stamper, platform::DevInfoSet set, std::uint32_t index) {
   platform::DeviceInterfaceData interfaceData{};
   interfaceData.size = sizeof interfaceData;
-  if (!platform::SetupDiEnumDeviceInterfaces(set, nullptr, &kDiskInterface, index,
+  if (!platform::SetupDiEnumDeviceInterfaces(set, nullptr, &platform::kGuidDevinterfaceDisk, index,
                                              &interfaceData)) {
     return platform::LastError() == platform::kErrorNoMoreItems ? kEnumerationEnd : 0;
   }
@@ -109,7 +101,7 @@ int StampDrive(HostMetadataStamper& stamper, platform::DevInfoSet set, std::uint
 
 bool Run(HostMetadataStamper& stamper) {
   const platform::DevInfoSet set = platform::SetupDiGetClassDevsW(
-      &kDiskInterface, nullptr, platform::kDigcfPresent | platform::kDigcfDeviceInterface);
+      &platform::kGuidDevinterfaceDisk, nullptr, platform::kDigcfPresent | platform::kDigcfDeviceInterface);
   if (set == platform::kInvalidDevInfoSet) {
     char message[64];
     std::snprintf(message, sizeof message, "SetupDiGetClassDevs failed with error: %d\n",

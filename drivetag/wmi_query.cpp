@@ -22,18 +22,20 @@ bool RunWmiQuery(const char* query, RowHandler handler, void* context) {
     platform::CoUninitialize();
     return false;
   }
-  platform::ComObject locator = 0;
-  if (platform::Failed(platform::CreateWbemLocator(&locator))) {
+  platform::ComObject locator = nullptr;
+  if (platform::Failed(platform::CoCreateInstance(platform::kClsidWbemLocator,
+                                                  platform::kClsctxInprocServer,
+                                                  platform::kIidWbemLocator, &locator))) {
     platform::CoUninitialize();
     return false;
   }
-  platform::ComObject services = 0;
+  platform::ComObject services = nullptr;
   if (platform::Failed(platform::WbemConnectServer(locator, u"ROOT\\CIMV2", &services))) {
     platform::Release(locator);
     platform::CoUninitialize();
     return false;
   }
-  platform::ComObject enumerator = 0;
+  platform::ComObject enumerator = nullptr;
   const bool ready =
       !platform::Failed(platform::SetWbemProxyBlanket(services)) &&
       !platform::Failed(platform::WbemExecQuery(
@@ -46,10 +48,10 @@ bool RunWmiQuery(const char* query, RowHandler handler, void* context) {
     return false;
   }
   while (true) {
-    platform::ComObject row = 0;
+    platform::ComObject row = nullptr;
     std::uint32_t returned = 0;
     platform::WbemNext(enumerator, platform::kWbemInfinite, &row, &returned);
-    if (returned == 0 || row == 0) break;
+    if (returned == 0 || row == nullptr) break;
     handler(row, context);
     platform::Release(row);
   }

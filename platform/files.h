@@ -24,7 +24,6 @@ Handle CreateFileW(const char16_t* name, std::uint32_t access, std::uint32_t sha
                    std::uint32_t disposition, std::uint32_t flags);
 bool WriteFile(Handle file, const void* data, std::uint32_t size, std::uint32_t* written);
 bool CloseHandle(Handle handle);
-Status LastError();
 
 // A C runtime stream opened in text mode: each LF written reaches the file as
 // CR LF. mode is fopen's ("w", "at+", ...) without the text/binary letter.

@@ -26,6 +26,10 @@ struct DevInfoData {  // SP_DEVINFO_DATA
   std::uintptr_t reserved;
 };
 
+// GUID_DEVINTERFACE_DISK, {53F56307-B6BF-11D0-94F2-00A0C91EFB8B}.
+inline constexpr Guid kGuidDevinterfaceDisk = {
+    0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
+
 inline constexpr std::uint32_t kDigcfPresent = 0x02;
 inline constexpr std::uint32_t kDigcfDeviceInterface = 0x10;
 inline constexpr std::uint32_t kSpdrpEnumeratorName = 0x16;

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/utf16le.h"
 #include "inventory/common/output_name.h"
 #include "inventory/common/registry_text.h"
 #include "inventory/common/wide_inventory.h"
@@ -90,10 +91,7 @@ platform::Status WritePackageVersion(const char* version) {
     return platform::kErrorInvalidData;
   }
   std::uint8_t bytes[kStoredVersionBytes];
-  for (std::size_t i = 0; i < kStoredVersionBytes / 2; ++i) {
-    bytes[2 * i] = static_cast<std::uint8_t>(stored[i] & 0xFF);
-    bytes[2 * i + 1] = static_cast<std::uint8_t>(stored[i] >> 8);
-  }
+  common::PutUtf16Le(std::u16string_view(stored, kStoredVersionBytes / 2), bytes);
   const platform::Status status =
       platform::RegSetValueW(key, kVersionValue, platform::kRegSz, bytes, sizeof bytes);
   platform::RegCloseKey(key);

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "common/utf16le.h"
+
 namespace {
 constexpr std::uint32_t kValueBufferBytes = 1024;
 }  // namespace
@@ -13,12 +15,6 @@ bool QueryWideText(platform::RegKey key, const char16_t* name, std::u16string* t
   if (platform::RegQueryValueW(key, name, &type, buffer, &size) != platform::kSuccess) return false;
   // The size comes from the registry: never read past the buffer, and an odd
   // last byte is no character.
-  const std::size_t units = (size < sizeof buffer ? size : sizeof buffer) / 2;
-  text->clear();
-  for (std::size_t i = 0; i < units; ++i) {
-    const char16_t ch = static_cast<char16_t>(buffer[2 * i] | (buffer[2 * i + 1] << 8));
-    if (ch == 0) break;
-    *text += ch;
-  }
+  *text = common::Utf16LeText(buffer, size < sizeof buffer ? size : sizeof buffer);
   return true;
 }

@@ -1,6 +1,8 @@
 #include "inventory/common/wide_inventory.h"
 
 #include "common/timestamp.h"
+#include "common/utf16le.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 
 namespace {
@@ -49,7 +51,7 @@ std::u16string WideInventoryText(InventoryForm form, const std::u16string& versi
                                  const ModuleIdentity& identity) {
   if (form == InventoryForm::Empty) return kEmptyForm;
   char stamp[64];
-  FormatTimeStamp(stamp, sizeof stamp);
+  common::FormatTimeStamp(platform::GetLocalTime(), stamp, sizeof stamp);
   const std::u16string timeStamp(stamp, stamp + std::char_traits<char>::length(stamp));
   return FormatTemplate(FullFormTemplate(identity.componentType),
                         {timeStamp, identity.componentId, identity.display, version,
@@ -63,13 +65,7 @@ bool WriteWideInventory(const std::u16string& outputPath, InventoryForm form,
       platform::CreateFileW(outputPath.c_str(), platform::kGenericWrite, 0, platform::kCreateAlways,
                             platform::kFileAttributeNormal);
   if (file == platform::kInvalidHandle) return false;
-  // UTF-16 little-endian on disk whatever the host's byte order.
-  std::string bytes;
-  bytes.reserve(text.size() * 2);
-  for (char16_t ch : text) {
-    bytes += static_cast<char>(ch & 0xFF);
-    bytes += static_cast<char>(ch >> 8);
-  }
+  const std::vector<std::uint8_t> bytes = common::Utf16LeBytes(text);
   std::uint32_t written = 0;
   platform::WriteFile(file, bytes.data(), static_cast<std::uint32_t>(bytes.size()), &written);
   platform::CloseHandle(file);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/timestamp.h"
+#include "platform/clock.h"
 #include "platform/files.h"
 
 namespace {
@@ -19,7 +20,7 @@ void Put(platform::TextFile* file, const char* text) {
 bool WriteNarrowInventory(const char* outputPath, const char* version, const char* display) {
   platform::TextFile* file = platform::OpenTextFile(outputPath, "w");
   char stamp[128];
-  FormatTimeStamp(stamp, sizeof stamp);
+  common::FormatTimeStamp(platform::GetLocalTime(), stamp, sizeof stamp);
   if (file == nullptr) return false;
   char componentId[16];
   std::snprintf(componentId, sizeof componentId, "%u", kRecoveryComponentId);

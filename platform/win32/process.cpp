@@ -2,7 +2,7 @@
 #include <shellapi.h>
 
 #include "platform/process.h"
-#include "platform/win32/proc_address.h"
+#include "platform/modules.h"
 
 namespace platform {
 namespace {
@@ -32,7 +32,7 @@ IsWow64ProcessFn FindIsWow64Process() {
 #ifdef _WIN64
   return &AnswerYes;
 #else
-  g_isWow64Process = LookupProc<IsWow64ProcessPtr>(::GetModuleHandleA("kernel32"), "IsWow64Process");
+  g_isWow64Process = FindFunction<IsWow64ProcessPtr>(GetModuleHandleA("kernel32"), "IsWow64Process");
   return g_isWow64Process != nullptr ? &CallIsWow64Process : nullptr;
 #endif
 }

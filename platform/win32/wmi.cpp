@@ -33,23 +33,6 @@ class ScopedBstr {
 
 }  // namespace
 
-HResult CoInitializeMultithreaded() { return ::CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
-
-HResult CoInitializeSecurityDefault() {
-  return ::CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
-                                RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
-}
-
-void CoUninitialize() { ::CoUninitialize(); }
-
-HResult CreateWbemLocator(ComObject* locator) {
-  IWbemLocator* pointer = nullptr;
-  const HRESULT result = ::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
-                                            IID_IWbemLocator, reinterpret_cast<void**>(&pointer));
-  *locator = Handle(pointer);
-  return result;
-}
-
 HResult WbemConnectServer(ComObject locator, const char16_t* nameSpace, ComObject* services) {
   IWbemServices* pointer = nullptr;
   const ScopedBstr space(nameSpace);
@@ -105,10 +88,6 @@ HResult WbemGet(ComObject object, const char16_t* name, PropertyValue* value) {
   }
   ::VariantClear(&variant);
   return result;
-}
-
-void Release(ComObject object) {
-  if (object != 0) As<IUnknown>(object)->Release();
 }
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "common/ascii_case.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
 
@@ -42,14 +43,19 @@ bool RemoveHandle(platform::Handle handle) { return Table().objects.erase(handle
 
 int CountOpen(const std::u16string& name) {
   int count = 0;
-  const std::u16string upper = UpperAscii(name);
+  const std::u16string upper = common::UpperAscii(name);
   for (const auto& [handle, object] : Table().objects) {
-    if (UpperAscii(object.name) == upper) ++count;
+    if (common::UpperAscii(object.name) == upper) ++count;
   }
   return count;
 }
 
 void SetLastError(platform::Status status) { LastErrorSlot() = status; }
+
+void ResetHandles() {
+  Table() = HandleTable{};
+  LastErrorSlot() = 0;
+}
 
 }  // namespace sim
 

@@ -25,6 +25,8 @@ bool RemoveHandle(platform::Handle handle);
 int CountOpen(const std::u16string& name);
 
 void SetLastError(platform::Status status);
+// Closes every handle and clears the last error, for a new machine.
+void ResetHandles();
 
 // "\\.\"-style names are devices of the machine; other names are host files.
 bool IsDeviceName(const std::u16string& name);

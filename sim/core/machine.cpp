@@ -10,6 +10,7 @@
 
 #include "sim/core/default_machine.h"
 #include "sim/core/machine_file.h"
+#include "sim/seam/start.h"
 
 namespace sim {
 namespace {
@@ -45,6 +46,7 @@ bool Load(const std::string& text, const std::string& baseDir, Session& session,
   session.document = std::move(document);
   session.run = RunRecord{};
   session.changed = false;
+  StartSeam(session.machine);
   return true;
 }
 

@@ -125,14 +125,6 @@ std::string Utf8ToAnsi(std::string_view text) {
   return out;
 }
 
-std::u16string UpperAscii(std::u16string_view text) {
-  std::u16string out(text);
-  for (auto& ch : out) {
-    if (ch >= u'a' && ch <= u'z') ch = static_cast<char16_t>(ch - u'a' + u'A');
-  }
-  return out;
-}
-
 std::string HexNumber(std::uint32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%X", value);

@@ -17,7 +17,6 @@ char16_t AnsiByteToWide(unsigned char byte);
 bool WideToAnsiByte(char16_t ch, unsigned char* byte);
 std::string AnsiToUtf8(std::string_view ansi);
 std::string Utf8ToAnsi(std::string_view text);
-std::u16string UpperAscii(std::u16string_view text);
 // A number as the trace shows it: 0x and upper-case digits.
 std::string HexNumber(std::uint32_t value);
 // Lower-case hexadecimal digits, two per byte.

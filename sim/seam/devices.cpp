@@ -1,6 +1,7 @@
 // DeviceIoControl of the seam: the disks answer IOCTL_SCSI_GET_ADDRESS, the
 // RST controllers' ports answer IOCTL_SCSI_MINIPORT.
 #include <cstdio>
+#include <cstring>
 
 #include "platform/devices.h"
 #include "sim/core/handles.h"
@@ -10,10 +11,6 @@
 
 namespace platform {
 namespace {
-
-constexpr std::uint32_t kIoctlScsiGetAddress = 0x41018;
-constexpr std::uint32_t kIoctlScsiMiniport = 0x4D008;
-constexpr Status kErrorInvalidFunction = 1;
 
 bool Fail(Status status, const std::string& line) {
   sim::Trace(line + " -> " + std::to_string(status));
@@ -29,16 +26,12 @@ bool GetScsiAddress(const sim::OpenObject& object, void* out, std::uint32_t outS
       !disks[static_cast<std::size_t>(object.model)].scsiAddress) {
     return Fail(kErrorInvalidFunction, line);
   }
-  if (out == nullptr || outSize < 8) return Fail(kErrorInsufficientBuffer, line);
+  if (out == nullptr || outSize < sizeof(ScsiAddress)) return Fail(kErrorInsufficientBuffer, line);
   const sim::ScsiAddress& address = *disks[static_cast<std::size_t>(object.model)].scsiAddress;
-  auto* bytes = static_cast<std::uint8_t*>(out);
-  bytes[0] = 8;
-  bytes[1] = bytes[2] = bytes[3] = 0;
-  bytes[4] = address.port;
-  bytes[5] = address.path;
-  bytes[6] = address.target;
-  bytes[7] = address.lun;
-  *returned = 8;
+  const ScsiAddress answer{sizeof(ScsiAddress), address.port, address.path, address.target,
+                           address.lun};
+  std::memcpy(out, &answer, sizeof answer);
+  *returned = sizeof answer;
   sim::Trace(line + " -> 0 port=" + std::to_string(address.port) + " path=" +
              std::to_string(address.path) + " target=" + std::to_string(address.target) +
              " lun=" + std::to_string(address.lun));
@@ -58,13 +51,17 @@ bool DeviceIoControl(Handle device, std::uint32_t code, const void* in, std::uin
   line += sim::Utf16ToUtf8(object->name);
   if (code == kIoctlScsiGetAddress) return GetScsiAddress(*object, out, outSize, returned, line);
   if (code == kIoctlScsiMiniport && object->kind == sim::HandleKind::ScsiPort) {
-    sim::RstController* controller = sim::FindController(static_cast<std::uint8_t>(object->model));
+    sim::RstController* controller =
+        sim::FindController(sim::CurrentMachine().rst, static_cast<std::uint8_t>(object->model));
     if (controller == nullptr) return Fail(kErrorInvalidFunction, line);
-    const std::uint32_t error =
+    const sim::MiniportAnswer answer =
         sim::MiniportRequest(*controller, static_cast<const std::uint8_t*>(in), inSize,
-                             static_cast<std::uint8_t*>(out), outSize, returned);
-    if (error != 0) {
-      sim::SetLastError(static_cast<Status>(error));
+                             static_cast<std::uint8_t*>(out), outSize);
+    if (answer.changed) sim::MarkChanged();
+    sim::Trace(answer.trace);
+    *returned = answer.returned;
+    if (answer.status != 0) {
+      sim::SetLastError(static_cast<Status>(answer.status));
       return false;
     }
     return true;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "common/ascii_case.h"
 #include "sim/core/handles.h"
 #include "sim/core/machine.h"
 #include "sim/seam/storage_devices.h"
@@ -36,9 +37,9 @@ Status FromErrno(int error) {
 OpenResult OpenDevice(const std::u16string& name, std::uint32_t access, std::uint32_t share) {
   OpenResult result;
   if (sim::OpenStorageDevice(name, access, share, &result.object, &result.status)) return result;
-  const std::u16string upper = sim::UpperAscii(name);
+  const std::u16string upper = common::UpperAscii(name);
   for (const sim::Device& device : sim::CurrentMachine().devices) {
-    if (sim::UpperAscii(device.name) != upper) continue;
+    if (common::UpperAscii(device.name) != upper) continue;
     if (!device.readWrite && (access & (kGenericRead | kGenericWrite)) != 0) {
       result.status = kErrorAccessDenied;
     } else if (sim::CountOpen(name) != 0 && share == 0) {

@@ -3,20 +3,13 @@
 #include <cstring>
 
 #include "platform/installer.h"
+#include "common/ascii_case.h"
 #include "sim/core/guid.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
 
 namespace platform {
 namespace {
-
-std::string Upper(const std::string& text) {
-  std::string out = text;
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
 
 bool IsGuid(const char* text) { return text != nullptr && sim::IsBracedGuid(text); }
 
@@ -74,7 +67,7 @@ Status MsiEnumRelatedProductsA(const char* upgradeCode, std::uint32_t reserved,
   }
   std::uint32_t seen = 0;
   for (const sim::InstalledProduct& product : sim::CurrentMachine().installerProducts) {
-    if (product.upgradeCode.empty() || Upper(product.upgradeCode) != Upper(upgradeCode)) continue;
+    if (product.upgradeCode.empty() || !common::SameIgnoringAsciiCase(product.upgradeCode, upgradeCode)) continue;
     if (seen++ != index) continue;
     const std::size_t bytes = product.productCode.size() + 1;
     std::memcpy(productCode, product.productCode.c_str(),
@@ -98,7 +91,7 @@ Status MsiGetProductInfoExA(const char* productCode, const char* userSid, std::u
     return Traced(kErrorInvalidParameter, line);
   }
   for (const sim::InstalledProduct& product : sim::CurrentMachine().installerProducts) {
-    if (Upper(product.productCode) != Upper(productCode) || product.context != ContextOf(context)) {
+    if (!common::SameIgnoringAsciiCase(product.productCode, productCode) || product.context != ContextOf(context)) {
       continue;
     }
     if (auto failure = product.failures.find(property); failure != product.failures.end()) {

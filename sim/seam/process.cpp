@@ -1,8 +1,12 @@
-// Process facts of the seam: the WOW64 question and the command line.
+// Process facts of the seam: kernel32 with the WOW64 question, and the
+// command line.
+#include "platform/modules.h"
 #include "platform/process.h"
 #include "sim/core/machine.h"
 #include "sim/core/process_state.h"
 #include "sim/core/text_codec.h"
+#include "sim/seam/services.h"
+#include "sim/seam/start.h"
 
 namespace sim {
 namespace {
@@ -31,6 +35,16 @@ bool SimIsWow64Process(bool* isWow64) {
 
 }  // namespace
 
+void RegisterKernel32(const Machine& machine) {
+  std::vector<ModuleFunction> functions;
+  if (machine.wow64Api != Wow64Api::Missing) {
+    functions.push_back(ExportFunction("IsWow64Process", &SimIsWow64Process));
+  }
+  RegisterModule("kernel32", std::move(functions), true);
+}
+
+void ResetCommandLine() { Line() = CommandLine{}; }
+
 void SetCommandLine(const std::vector<std::string>& utf8Arguments) {
   CommandLine& line = Line();
   line.wide.clear();
@@ -46,9 +60,7 @@ void SetCommandLine(const std::vector<std::string>& utf8Arguments) {
 namespace platform {
 
 IsWow64ProcessFn FindIsWow64Process() {
-  const bool missing = sim::CurrentMachine().wow64Api == sim::Wow64Api::Missing;
-  sim::Trace(std::string("kernel32.GetProcAddress IsWow64Process -> ") + (missing ? "missing" : "found"));
-  return missing ? nullptr : &sim::SimIsWow64Process;
+  return FindFunction<IsWow64ProcessFn>(GetModuleHandleA("kernel32"), "IsWow64Process");
 }
 
 const std::vector<std::u16string>& CommandLineW() { return sim::Line().wide; }

@@ -4,8 +4,11 @@
 #include <map>
 
 #include "platform/registry.h"
+#include "common/ascii_case.h"
+#include "common/utf16le.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
+#include "sim/seam/start.h"
 
 namespace platform {
 namespace {
@@ -51,7 +54,7 @@ std::u16string ApplyView(sim::Hive hive, const std::u16string& path, std::uint32
     return path;
   }
   const std::u16string normal = sim::NormalizeKeyPath(path);
-  const std::u16string upper = sim::UpperAscii(normal);
+  const std::u16string upper = common::UpperAscii(normal);
   if (upper != u"SOFTWARE" && upper.rfind(u"SOFTWARE\\", 0) != 0) return normal;
   if (upper == u"SOFTWARE\\WOW6432NODE" || upper.rfind(u"SOFTWARE\\WOW6432NODE\\", 0) == 0) {
     return normal;
@@ -123,7 +126,7 @@ Status Query(RegKey key, const std::u16string& name, bool ansi, std::uint32_t* t
     std::vector<std::uint8_t> narrow;
     for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
       unsigned char b = '?';
-      sim::WideToAnsiByte(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)), &b);
+      sim::WideToAnsiByte(common::Utf16LeUnit(&bytes[i]), &b);
       narrow.push_back(b);
     }
     bytes = std::move(narrow);
@@ -142,6 +145,11 @@ Status Query(RegKey key, const std::u16string& name, bool ansi, std::uint32_t* t
 }
 
 }  // namespace
+}  // namespace platform
+
+void sim::ResetRegistryKeys() { platform::Keys() = platform::KeyTable{}; }
+
+namespace platform {
 
 Status RegOpenKeyW(RegKey root, const char16_t* subKey, std::uint32_t access, RegKey* key) {
   return Open(root, subKey != nullptr ? subKey : u"", access, key, false);

@@ -5,17 +5,17 @@
 #include <map>
 
 #include "platform/setupapi.h"
+#include "common/utf16le.h"
+#include "sim/core/guid.h"
 #include "sim/core/handles.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
+#include "sim/seam/start.h"
 
 namespace platform {
 namespace {
 
-constexpr Status kErrorInvalidUserBuffer = 1784;
 constexpr std::uint32_t kSpintActive = 1;
-constexpr Guid kDiskInterface = {
-    0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
 // The fixed part of SP_DEVICE_INTERFACE_DETAIL_DATA_W in the 32-bit program
 // that the simulated machine runs.
 constexpr std::uint32_t kDetailSize = 6;
@@ -30,15 +30,7 @@ SetTable& Sets() {
   return table;
 }
 
-bool SameGuid(const Guid& a, const Guid& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-std::string GuidText(const Guid& guid) {
-  char text[48];
-  std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", guid.data1,
-                guid.data2, guid.data3, guid.data4[0], guid.data4[1], guid.data4[2], guid.data4[3],
-                guid.data4[4], guid.data4[5], guid.data4[6], guid.data4[7]);
-  return text;
-}
+bool SameGuid(const Guid& a, const Guid& b) { return a == b; }
 
 bool Fail(Status status, const std::string& line) {
   sim::Trace(line + " -> " + std::to_string(status));
@@ -61,13 +53,18 @@ sim::Disk* DiskAt(std::uintptr_t marker) {
 }
 
 }  // namespace
+}  // namespace platform
+
+void sim::ResetSetupApi() { platform::Sets() = platform::SetTable{}; }
+
+namespace platform {
 
 std::uint32_t DeviceInterfaceDetailSize() { return kDetailSize; }
 
 DevInfoSet SetupDiGetClassDevsW(const Guid* classGuid, const char16_t*, std::uint32_t flags) {
   char line[128];
   std::snprintf(line, sizeof line, "setupapi.GetClassDevs %s flags=0x%X",
-                classGuid != nullptr ? GuidText(*classGuid).c_str() : "none", flags);
+                classGuid != nullptr ? sim::GuidText(*classGuid).c_str() : "none", flags);
   const std::uint32_t error = sim::CurrentMachine().diskList.classDevsError;
   if (error != 0) {
     Fail(static_cast<Status>(error), line);
@@ -76,7 +73,7 @@ DevInfoSet SetupDiGetClassDevsW(const Guid* classGuid, const char16_t*, std::uin
   const DevInfoSet set = Sets().next;
   Sets().next += 8;
   // Only the present disks that expose the disk interface fill this list.
-  Sets().open[set] = classGuid != nullptr && SameGuid(*classGuid, kDiskInterface) &&
+  Sets().open[set] = classGuid != nullptr && SameGuid(*classGuid, kGuidDevinterfaceDisk) &&
                      (flags & (kDigcfPresent | kDigcfDeviceInterface)) ==
                          (kDigcfPresent | kDigcfDeviceInterface);
   Succeed(line);
@@ -91,11 +88,11 @@ bool SetupDiEnumDeviceInterfaces(DevInfoSet set, const DevInfoData*, const Guid*
   if (data == nullptr || data->size != sizeof(DeviceInterfaceData)) {
     return Fail(kErrorInvalidUserBuffer, line);
   }
-  const bool disks = it->second && interfaceClass != nullptr && SameGuid(*interfaceClass, kDiskInterface);
+  const bool disks = it->second && interfaceClass != nullptr && SameGuid(*interfaceClass, kGuidDevinterfaceDisk);
   if (!disks || index >= Disks().size()) return Fail(kErrorNoMoreItems, line);
   const sim::Disk& disk = Disks()[index];
   if (disk.interfaceError != 0) return Fail(static_cast<Status>(disk.interfaceError), line);
-  data->interfaceClass = kDiskInterface;
+  data->interfaceClass = kGuidDevinterfaceDisk;
   data->flags = kSpintActive;
   data->reserved = index + 1;
   return Succeed(line);
@@ -124,12 +121,9 @@ bool SetupDiGetDeviceInterfaceDetailW(DevInfoSet set, DeviceInterfaceData* data,
   if (detail == nullptr || detailSize < needed) {
     return Fail(kErrorInsufficientBuffer, line + " required=" + std::to_string(needed));
   }
-  auto* bytes = static_cast<std::uint8_t*>(detail) + kDeviceInterfaceDetailPathOffset;
-  for (std::size_t i = 0; i <= disk->interfacePath.size(); ++i) {
-    const char16_t ch = i < disk->interfacePath.size() ? disk->interfacePath[i] : u'\0';
-    bytes[2 * i] = static_cast<std::uint8_t>(ch & 0xFF);
-    bytes[2 * i + 1] = static_cast<std::uint8_t>(ch >> 8);
-  }
+  const std::vector<std::uint8_t> path = common::Utf16LeBytes(disk->interfacePath, true);
+  std::memcpy(static_cast<std::uint8_t*>(detail) + kDeviceInterfaceDetailPathOffset, path.data(),
+              path.size());
   return Succeed(line + " path=" + sim::Utf16ToUtf8(disk->interfacePath));
 }
 

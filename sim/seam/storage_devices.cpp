@@ -1,5 +1,6 @@
 #include "sim/seam/storage_devices.h"
 
+#include "common/ascii_case.h"
 #include "platform/files.h"
 #include "sim/core/machine.h"
 #include "sim/models/storage/rst_controller.h"
@@ -10,14 +11,7 @@ namespace {
 
 // Device names compare without regard to case (ASCII letters only).
 bool SameName(const std::u16string& a, const std::u16string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char16_t x = a[i], y = b[i];
-    if (x >= u'a' && x <= u'z') x = static_cast<char16_t>(x - 32);
-    if (y >= u'a' && y <= u'z') y = static_cast<char16_t>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
+  return common::SameIgnoringAsciiCase(a, b);
 }
 
 }  // namespace

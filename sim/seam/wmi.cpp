@@ -1,218 +1,167 @@
-// COM and WMI of the seam: the machine's WMI classes answered through the
-// WQL evaluator, with COM's initialisation rules and injectable failures.
-#include <cstdio>
+// WMI of the seam: the machine's WMI classes answered through the WQL
+// evaluator, with injectable failures. The locator is a COM class of the
+// machine, made by CoCreateInstance.
 #include <map>
 
+#include "common/ascii_case.h"
 #include "platform/wmi.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
-#include "sim/seam/wmi_state.h"
 #include "sim/models/wmi/wql.h"
+#include "sim/seam/services.h"
+#include "sim/seam/start.h"
 
+namespace sim {
 namespace {
-
-constexpr platform::HResult kSOk = 0;
-constexpr platform::HResult kSFalse = 1;
-constexpr platform::HResult kCoENotInitialized = static_cast<platform::HResult>(0x800401F0);
-constexpr platform::HResult kRpcETooLate = static_cast<platform::HResult>(0x80010119);
-constexpr platform::HResult kEPointer = static_cast<platform::HResult>(0x80004003);
-constexpr platform::HResult kWbemENotFound = static_cast<platform::HResult>(0x80041002);
-constexpr platform::HResult kWbemEInvalidClass = static_cast<platform::HResult>(0x80041010);
-constexpr platform::HResult kWbemEInvalidNamespace = static_cast<platform::HResult>(0x8004100E);
-constexpr platform::HResult kWbemEInvalidQuery = static_cast<platform::HResult>(0x80041017);
-constexpr platform::HResult kWbemEInvalidQueryType = static_cast<platform::HResult>(0x80041018);
 
 enum class Kind { Locator, Services, Enumerator, Row };
 
-struct Object {
+class WmiObject : public SimulatedComObject {
+ public:
+  explicit WmiObject(Kind kind) : SimulatedComObject(UnknownMethods()), kind(kind) {}
+  bool Implements(const platform::Guid& interfaceId) const override {
+    return kind == Kind::Locator && interfaceId == platform::kIidWbemLocator;
+  }
+
   Kind kind;
-  std::vector<const sim::WmiRow*> rows;  // Enumerator: the rows found; Row: its row
+  std::vector<const WmiRow*> rows;  // Enumerator: the rows found; Row: its row
   std::size_t next = 0;
-  sim::WqlQuery query;
+  WqlQuery query;
 };
-
-struct ComState {
-  int initializations = 0;
-  bool securitySet = false;
-  std::map<platform::ComObject, Object> objects;
-  platform::ComObject nextHandle = 0xC0;
-};
-
-ComState& Com() {
-  static ComState state;
-  return state;
-}
-
-std::string HrText(platform::HResult result) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%X", static_cast<unsigned>(result));
-  return text;
-}
 
 platform::HResult Traced(platform::HResult result, const std::string& line) {
-  sim::Trace(line + " -> " + HrText(result));
+  Trace(line + " -> " + HexNumber(static_cast<std::uint32_t>(result)));
   return result;
 }
 
 // A failure the machine injects into this step, for this class if it says one.
-bool Injected(const std::string& step, const std::u16string& className, platform::HResult* result) {
-  for (const sim::WmiFault& fault : sim::CurrentMachine().wmi.faults) {
-    if (fault.step != step) continue;
-    if (!fault.className.empty() && sim::UpperAscii(fault.className) != sim::UpperAscii(className)) {
-      continue;
-    }
-    *result = fault.result;
-    return true;
-  }
-  return false;
+bool Injected(const char* step, const std::u16string& className, platform::HResult* result) {
+  const WmiFault* fault = FindWmiFault(CurrentMachine().wmi, step, className);
+  if (fault != nullptr) *result = fault->result;
+  return fault != nullptr;
 }
 
-platform::ComObject Add(Object object) {
-  const platform::ComObject handle = Com().nextHandle;
-  Com().nextHandle += 8;
-  Com().objects.emplace(handle, std::move(object));
-  return handle;
+WmiObject* Find(platform::ComObject object, Kind kind) {
+  WmiObject* found = ComObjectOf<WmiObject>(object);
+  return found != nullptr && found->kind == kind ? found : nullptr;
 }
 
-Object* Find(platform::ComObject handle, Kind kind) {
-  auto it = Com().objects.find(handle);
-  return it != Com().objects.end() && it->second.kind == kind ? &it->second : nullptr;
-}
+platform::ComObject Add(std::unique_ptr<WmiObject> object) { return Publish(std::move(object)); }
 
-const sim::WmiClass* FindClass(const std::u16string& name) {
-  for (const sim::WmiClass& wmiClass : sim::CurrentMachine().wmi.classes) {
-    if (sim::UpperAscii(wmiClass.name) == sim::UpperAscii(name)) return &wmiClass;
+const WmiClass* FindClass(const std::u16string& name) {
+  for (const WmiClass& wmiClass : CurrentMachine().wmi.classes) {
+    if (common::SameIgnoringAsciiCase(wmiClass.name, name)) return &wmiClass;
   }
   return nullptr;
 }
 
+platform::HResult CreateLocator(const platform::Guid& interfaceId, platform::ComInterface** object) {
+  platform::HResult result = platform::kSOk;
+  if (Injected("CoCreateInstance", u"", &result)) return result;
+  if (!(interfaceId == platform::kIidWbemLocator) && !(interfaceId == platform::kIidUnknown)) {
+    return platform::kENoInterface;
+  }
+  *object = Add(std::make_unique<WmiObject>(Kind::Locator));
+  return platform::kSOk;
+}
+
 }  // namespace
 
-namespace sim {
-
-int ComInitializations() { return Com().initializations; }
-int LiveWmiObjects() { return static_cast<int>(Com().objects.size()); }
+void RegisterWmiClasses(const Machine&) {
+  RegisterComClass("WbemLocator", nullptr, platform::kClsidWbemLocator, CreateLocator);
+}
 
 }  // namespace sim
 
 namespace platform {
 
-HResult CoInitializeMultithreaded() {
-  HResult result = kSOk;
-  if (Injected("CoInitializeEx", u"", &result)) return Traced(result, "com.CoInitializeEx MTA");
-  ++Com().initializations;
-  return Traced(Com().initializations == 1 ? kSOk : kSFalse, "com.CoInitializeEx MTA");
-}
-
-HResult CoInitializeSecurityDefault() {
-  const std::string line = "com.CoInitializeSecurity";
-  if (Com().initializations == 0) return Traced(kCoENotInitialized, line);
-  HResult result = kSOk;
-  if (Injected("CoInitializeSecurity", u"", &result)) return Traced(result, line);
-  // Security is set once while COM stays loaded in the process.
-  if (Com().securitySet) return Traced(kRpcETooLate, line);
-  Com().securitySet = true;
-  return Traced(kSOk, line);
-}
-
-void CoUninitialize() {
-  if (Com().initializations > 0 && --Com().initializations == 0) Com().securitySet = false;
-  sim::Trace("com.CoUninitialize live=" + std::to_string(Com().objects.size()));
-}
-
-HResult CreateWbemLocator(ComObject* locator) {
-  const std::string line = "com.CoCreateInstance WbemLocator";
-  if (locator == nullptr) return Traced(kEPointer, line);
-  *locator = 0;
-  if (Com().initializations == 0) return Traced(kCoENotInitialized, line);
-  HResult result = kSOk;
-  if (Injected("CoCreateInstance", u"", &result)) return Traced(result, line);
-  *locator = Add(Object{Kind::Locator, {}, 0, {}});
-  return Traced(kSOk, line);
-}
-
 HResult WbemConnectServer(ComObject locator, const char16_t* nameSpace, ComObject* services) {
   const std::u16string space = nameSpace != nullptr ? nameSpace : u"";
   const std::string line = "wmi.ConnectServer " + sim::Utf16ToUtf8(space);
-  if (services == nullptr || Find(locator, Kind::Locator) == nullptr) return Traced(kEPointer, line);
-  *services = 0;
+  if (services == nullptr || sim::Find(locator, sim::Kind::Locator) == nullptr) {
+    return sim::Traced(kEPointer, line);
+  }
+  *services = nullptr;
   HResult result = kSOk;
-  if (Injected("ConnectServer", u"", &result)) return Traced(result, line);
-  if (sim::UpperAscii(space) != u"ROOT\\CIMV2") return Traced(kWbemEInvalidNamespace, line);
-  *services = Add(Object{Kind::Services, {}, 0, {}});
-  return Traced(kSOk, line);
+  if (sim::Injected("ConnectServer", u"", &result)) return sim::Traced(result, line);
+  if (!common::SameIgnoringAsciiCase(space, u"ROOT\\CIMV2")) return sim::Traced(kWbemEInvalidNamespace, line);
+  *services = sim::Add(std::make_unique<sim::WmiObject>(sim::Kind::Services));
+  return sim::Traced(kSOk, line);
 }
 
 HResult SetWbemProxyBlanket(ComObject services) {
   const std::string line = "com.CoSetProxyBlanket";
-  if (Find(services, Kind::Services) == nullptr) return Traced(kEPointer, line);
+  if (sim::Find(services, sim::Kind::Services) == nullptr) return sim::Traced(kEPointer, line);
   HResult result = kSOk;
-  if (Injected("CoSetProxyBlanket", u"", &result)) return Traced(result, line);
-  return Traced(kSOk, line);
+  if (sim::Injected("CoSetProxyBlanket", u"", &result)) return sim::Traced(result, line);
+  return sim::Traced(kSOk, line);
 }
 
 HResult WbemExecQuery(ComObject services, const char16_t* language, const char16_t* query,
                       std::int32_t flags, ComObject* enumerator) {
   const std::u16string text = query != nullptr ? query : u"";
-  std::string line = "wmi.ExecQuery \"" + sim::Utf16ToUtf8(text) + "\" flags=" + HrText(flags);
-  if (enumerator == nullptr || Find(services, Kind::Services) == nullptr) {
-    return Traced(kEPointer, line);
+  std::string line = "wmi.ExecQuery \"" + sim::Utf16ToUtf8(text) + "\" flags=" +
+                     sim::HexNumber(static_cast<std::uint32_t>(flags));
+  if (enumerator == nullptr || sim::Find(services, sim::Kind::Services) == nullptr) {
+    return sim::Traced(kEPointer, line);
   }
-  *enumerator = 0;
-  if (language == nullptr || sim::UpperAscii(language) != u"WQL") {
-    return Traced(kWbemEInvalidQueryType, line);
+  *enumerator = nullptr;
+  if (language == nullptr || !common::SameIgnoringAsciiCase(language, u"WQL")) {
+    return sim::Traced(kWbemEInvalidQueryType, line);
   }
-  Object found{Kind::Enumerator, {}, 0, {}};
+  auto found = std::make_unique<sim::WmiObject>(sim::Kind::Enumerator);
   std::string error;
-  if (!sim::ParseWql(text, &found.query, &error)) return Traced(kWbemEInvalidQuery, line + " (" + error + ")");
-  HResult result = kSOk;
-  if (Injected("ExecQuery", found.query.className, &result)) return Traced(result, line);
-  const sim::WmiClass* wmiClass = FindClass(found.query.className);
-  if (wmiClass == nullptr) return Traced(kWbemEInvalidClass, line);
-  for (const sim::WmiRow& row : wmiClass->rows) {
-    if (sim::RowMatches(found.query, row)) found.rows.push_back(&row);
+  if (!sim::ParseWql(text, &found->query, &error)) {
+    return sim::Traced(kWbemEInvalidQuery, line + " (" + error + ")");
   }
-  line += " rows=" + std::to_string(found.rows.size());
-  *enumerator = Add(std::move(found));
-  return Traced(kSOk, line);
+  HResult result = kSOk;
+  if (sim::Injected("ExecQuery", found->query.className, &result)) return sim::Traced(result, line);
+  const sim::WmiClass* wmiClass = sim::FindClass(found->query.className);
+  if (wmiClass == nullptr) return sim::Traced(kWbemEInvalidClass, line);
+  for (const sim::WmiRow& row : wmiClass->rows) {
+    if (sim::RowMatches(found->query, row)) found->rows.push_back(&row);
+  }
+  line += " rows=" + std::to_string(found->rows.size());
+  *enumerator = sim::Add(std::move(found));
+  return sim::Traced(kSOk, line);
 }
 
 HResult WbemNext(ComObject enumerator, std::int32_t, ComObject* object, std::uint32_t* returned) {
   if (object == nullptr || returned == nullptr) return kEPointer;
-  *object = 0;
+  *object = nullptr;
   *returned = 0;
-  Object* list = Find(enumerator, Kind::Enumerator);
-  if (list == nullptr) return Traced(kEPointer, "wmi.Next");
-  if (list->next >= list->rows.size()) return Traced(kSFalse, "wmi.Next end");
-  Object row{Kind::Row, {list->rows[list->next++]}, 0, list->query};
-  *object = Add(std::move(row));
+  sim::WmiObject* list = sim::Find(enumerator, sim::Kind::Enumerator);
+  if (list == nullptr) return sim::Traced(kEPointer, "wmi.Next");
+  if (list->next >= list->rows.size()) return sim::Traced(kSFalse, "wmi.Next end");
+  auto row = std::make_unique<sim::WmiObject>(sim::Kind::Row);
+  row->rows.push_back(list->rows[list->next++]);
+  row->query = list->query;
+  *object = sim::Add(std::move(row));
   *returned = 1;
-  return Traced(kSOk, "wmi.Next row " + std::to_string(list->next));
+  return sim::Traced(kSOk, "wmi.Next row " + std::to_string(list->next));
 }
 
 HResult WbemGet(ComObject object, const char16_t* name, PropertyValue* value) {
   const std::u16string wanted = name != nullptr ? name : u"";
   const std::string line = "wmi.Get " + sim::Utf16ToUtf8(wanted);
-  Object* row = Find(object, Kind::Row);
-  if (row == nullptr || value == nullptr) return Traced(kEPointer, line);
+  sim::WmiObject* row = sim::Find(object, sim::Kind::Row);
+  if (row == nullptr || value == nullptr) return sim::Traced(kEPointer, line);
   *value = PropertyValue{};
-  const std::u16string upper = sim::UpperAscii(wanted);
   // A query's objects carry only the properties it selected.
   bool selected = row->query.allProperties;
   for (const std::u16string& property : row->query.properties) {
-    if (sim::UpperAscii(property) == upper) selected = true;
+    if (common::SameIgnoringAsciiCase(property, wanted)) selected = true;
   }
-  if (!selected) return Traced(kWbemENotFound, line);
+  if (!selected) return sim::Traced(kWbemENotFound, line);
   value->kind = VariantKind::Null;
   for (const auto& [property, text] : row->rows[0]->properties) {
-    if (sim::UpperAscii(property) != upper || !text) continue;
+    if (!common::SameIgnoringAsciiCase(property, wanted) || !text) continue;
     value->kind = VariantKind::String;
     value->text = *text;
   }
-  return Traced(kSOk, line + (value->kind == VariantKind::Null ? " null"
-                                                              : " \"" + sim::Utf16ToUtf8(value->text) + "\""));
+  return sim::Traced(kSOk, line + (value->kind == VariantKind::Null
+                                       ? " null"
+                                       : " \"" + sim::Utf16ToUtf8(value->text) + "\""));
 }
-
-void Release(ComObject object) { Com().objects.erase(object); }
 
 }  // namespace platform

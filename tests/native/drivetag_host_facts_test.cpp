@@ -4,7 +4,7 @@
 #include "drivetag/host_facts.h"
 #include "drivetag/stamper.h"
 #include "sim/core/text_codec.h"
-#include "sim/seam/wmi_state.h"
+#include "sim/seam/services.h"
 #include "tests/native/drivetag_machine.h"
 
 namespace {
@@ -46,7 +46,7 @@ class HostFactsTest : public DrivetagTest {
     std::vector<char16_t> table(drivetag::kFactsTableChars, u'\0');
     EXPECT_EQ(drivetag::CollectHostFacts(table.data()), 1);
     EXPECT_EQ(sim::ComInitializations(), 0);
-    EXPECT_EQ(sim::LiveWmiObjects(), 0);
+    EXPECT_EQ(sim::LiveComObjects(), 0);
     std::map<int, std::string> facts;
     for (const auto& field : drivetag::kElementFields) {
       facts[field.type] = sim::Utf16ToUtf8(drivetag::FactOf(table.data(), field.type));

@@ -23,7 +23,7 @@ TEST(RstRecordTest, FeatureRecordIsLaidOutByteForByte) {
   command.cdw11 = 13;
   command.cdw12 = 0x11223344;
   command.cdw15 = 0xAABBCCDD;
-  const drivetag::ScsiAddress address{8, 4, 1, 2, 3};
+  const platform::ScsiAddress address{8, 4, 1, 2, 3};
   const auto record = drivetag::BuildRstRequest(address, command, 10, 128, nullptr);
 
   std::vector<std::uint8_t> expected(292, 0);
@@ -95,7 +95,7 @@ TEST_F(ControllerTest, AnswersAWellFormedRecordInPlace) {
   auto record = GoodRecord();
   std::uint32_t returned = 0;
   const auto size = static_cast<std::uint32_t>(record.size());
-  ASSERT_TRUE(platform::DeviceIoControl(port, drivetag::kIoctlScsiMiniport, record.data(), size,
+  ASSERT_TRUE(platform::DeviceIoControl(port, platform::kIoctlScsiMiniport, record.data(), size,
                                         record.data(), size, &returned));
   EXPECT_EQ(returned, size);
   EXPECT_EQ(record[20], 1);  // ReturnCode
@@ -112,7 +112,7 @@ TEST_P(RefusedRecordTest, DriverRefusesAMalformedRecord) {
   record[GetParam().at] = GetParam().value;
   std::uint32_t returned = 0;
   const auto size = static_cast<std::uint32_t>(record.size());
-  EXPECT_FALSE(platform::DeviceIoControl(port, drivetag::kIoctlScsiMiniport, record.data(), size,
+  EXPECT_FALSE(platform::DeviceIoControl(port, platform::kIoctlScsiMiniport, record.data(), size,
                                          record.data(), size, &returned));
   EXPECT_EQ(platform::LastError(), platform::kErrorInvalidParameter);
   const auto lines = TraceOf("ioctl 0x4D008");
@@ -140,7 +140,7 @@ TEST_F(ControllerTest, RecordShorterThanItsHeaderIsRefused) {
   const platform::Handle port = OpenPort();
   auto record = GoodRecord();
   std::uint32_t returned = 0;
-  EXPECT_FALSE(platform::DeviceIoControl(port, drivetag::kIoctlScsiMiniport, record.data(), 100,
+  EXPECT_FALSE(platform::DeviceIoControl(port, platform::kIoctlScsiMiniport, record.data(), 100,
                                          record.data(), 100, &returned));
   EXPECT_EQ(platform::LastError(), platform::kErrorInvalidParameter);
   platform::CloseHandle(port);
@@ -172,9 +172,8 @@ TEST_P(EnumeratorNameTest, ReadsTheNameWithinTheBytesOffered) {
   disk.enumerator = GetParam().enumerator;
   disk.diskExtra = GetParam().diskExtra;
   Load(MachineJson({disk}));
-  const platform::Guid diskInterface = {
-      0x53F56307, 0xB6BF, 0x11D0, {0x94, 0xF2, 0x00, 0xA0, 0xC9, 0x1E, 0xFB, 0x8B}};
-  const platform::DevInfoSet set = platform::SetupDiGetClassDevsW(&diskInterface, nullptr, 0x12);
+  const platform::DevInfoSet set =
+      platform::SetupDiGetClassDevsW(&platform::kGuidDevinterfaceDisk, nullptr, 0x12);
   EXPECT_EQ(drivetag::IsStorageEnumerator(set, 0), GetParam().storage);
   std::vector<std::string> offered;
   for (const auto& line : TraceOf("setupapi.GetDeviceRegistryProperty")) {

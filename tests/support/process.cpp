@@ -1,5 +1,6 @@
 #include "tests/support/process.h"
 
+#include "common/utf16le.h"
 #include "sim/core/text_codec.h"
 
 #include <fcntl.h>
@@ -113,19 +114,14 @@ std::string TestNameOfFile(const std::string& fileName) {
 std::string Utf16LeToUtf8(const std::string& bytes) {
   std::u16string wide;
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    wide += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                  (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    wide += common::Utf16LeUnit(reinterpret_cast<const std::uint8_t*>(&bytes[i]));
   }
   return sim::Utf16ToUtf8(wide);
 }
 
 std::string Utf8ToUtf16Le(const std::string& text) {
-  std::string out;
-  for (char16_t unit : sim::Utf8ToUtf16(text)) {
-    out += static_cast<char>(unit & 0xFF);
-    out += static_cast<char>(unit >> 8);
-  }
-  return out;
+  const std::vector<std::uint8_t> bytes = common::Utf16LeBytes(sim::Utf8ToUtf16(text));
+  return std::string(bytes.begin(), bytes.end());
 }
 
 }  // namespace testsupport

@@ -1,6 +1,7 @@
 // The "registry" and "devices" sections of the machine file.
 #include <cstring>
 
+#include "common/utf16le.h"
 #include "sim/core/machine_file.h"
 #include "sim/core/text_codec.h"
 
@@ -15,24 +16,13 @@ constexpr TypeNameEntry kTypeNames[] = {{"REG_NONE", 0},  {"REG_SZ", 1},       {
                                         {"REG_BINARY", 3}, {"REG_DWORD", 4},   {"REG_MULTI_SZ", 7},
                                         {"REG_QWORD", 11}};
 
-std::vector<std::uint8_t> StringData(const std::u16string& text) {
-  std::vector<std::uint8_t> data;
-  for (char16_t ch : text) {
-    data.push_back(static_cast<std::uint8_t>(ch & 0xFF));
-    data.push_back(static_cast<std::uint8_t>(ch >> 8));
-  }
-  data.push_back(0);
-  data.push_back(0);
-  return data;
-}
-
 // REG_SZ data that a plain JSON string gives back unchanged.
 bool IsPlainString(const RegValue& value, std::u16string* text) {
   const auto& d = value.data;
   if (value.type != 1 || d.size() < 2 || d.size() % 2 != 0) return false;
   text->clear();
   for (std::size_t i = 0; i + 2 < d.size(); i += 2) {
-    const char16_t ch = static_cast<char16_t>(d[i] | (d[i + 1] << 8));
+    const char16_t ch = common::Utf16LeUnit(&d[i]);
     if (ch == 0) return false;
     text->push_back(ch);
   }
@@ -42,7 +32,7 @@ bool IsPlainString(const RegValue& value, std::u16string* text) {
 bool LoadValue(const std::string& where, const Json& json, RegValue* value, std::string* error) {
   if (json.is_string()) {
     value->type = 1;
-    value->data = StringData(Utf8ToUtf16(json.get<std::string>()));
+    value->data = common::Utf16LeBytes(Utf8ToUtf16(json.get<std::string>()), true);
     return true;
   }
   if (json.is_number_unsigned() || (json.is_number_integer() && json.get<long long>() >= 0)) {

@@ -1,5 +1,6 @@
 #include "sim/models/registry/registry_store.h"
 
+#include "common/ascii_case.h"
 #include "sim/core/text_codec.h"
 
 namespace sim {
@@ -16,7 +17,7 @@ std::u16string NormalizeKeyPath(const std::u16string& path) {
 
 bool RegistryStore::KeyExists(Hive hive, const std::u16string& path) const {
   const auto& keys = hives_[static_cast<int>(hive)];
-  return path.empty() || keys.count(UpperAscii(NormalizeKeyPath(path))) != 0;
+  return path.empty() || keys.count(common::UpperAscii(NormalizeKeyPath(path))) != 0;
 }
 
 RegKeyData& RegistryStore::CreateKey(Hive hive, const std::u16string& path) {
@@ -27,7 +28,7 @@ RegKeyData& RegistryStore::CreateKey(Hive hive, const std::u16string& path) {
   while (true) {
     const std::size_t end = normal.find(u'\\', pos);
     const std::u16string prefix = normal.substr(0, end);
-    auto [it, added] = keys.try_emplace(UpperAscii(prefix));
+    auto [it, added] = keys.try_emplace(common::UpperAscii(prefix));
     if (added) it->second.path = prefix;
     last = &it->second;
     if (end == std::u16string::npos) break;
@@ -38,22 +39,22 @@ RegKeyData& RegistryStore::CreateKey(Hive hive, const std::u16string& path) {
 
 RegKeyData* RegistryStore::FindKey(Hive hive, const std::u16string& path) {
   auto& keys = hives_[static_cast<int>(hive)];
-  auto it = keys.find(UpperAscii(NormalizeKeyPath(path)));
+  auto it = keys.find(common::UpperAscii(NormalizeKeyPath(path)));
   return it == keys.end() ? nullptr : &it->second;
 }
 
 const RegValue* RegistryStore::FindValue(Hive hive, const std::u16string& path,
                                          const std::u16string& name) const {
   const auto& keys = hives_[static_cast<int>(hive)];
-  auto key = keys.find(UpperAscii(NormalizeKeyPath(path)));
+  auto key = keys.find(common::UpperAscii(NormalizeKeyPath(path)));
   if (key == keys.end()) return nullptr;
-  auto value = key->second.values.find(UpperAscii(name));
+  auto value = key->second.values.find(common::UpperAscii(name));
   return value == key->second.values.end() ? nullptr : &value->second;
 }
 
 void RegistryStore::SetValue(Hive hive, const std::u16string& path, RegValue value) {
   RegKeyData& key = CreateKey(hive, path);
-  auto [it, added] = key.values.try_emplace(UpperAscii(value.name), value);
+  auto [it, added] = key.values.try_emplace(common::UpperAscii(value.name), value);
   if (!added) {
     it->second.type = value.type;  // the name keeps its first spelling
     it->second.data = std::move(value.data);

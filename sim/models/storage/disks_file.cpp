@@ -1,26 +1,16 @@
 // The "disks" and "diskListError" sections of the machine file.
+#include "common/utf16le.h"
 #include "sim/core/machine_file.h"
 #include "sim/core/text_codec.h"
 
 namespace sim {
 namespace {
 
-// A REG_SZ as SetupAPI stores it: the UTF-16 text and its terminator.
-std::vector<std::uint8_t> RegSz(const std::u16string& text) {
-  std::vector<std::uint8_t> bytes;
-  for (char16_t ch : text) {
-    bytes.push_back(static_cast<std::uint8_t>(ch & 0xFF));
-    bytes.push_back(static_cast<std::uint8_t>(ch >> 8));
-  }
-  bytes.push_back(0);
-  bytes.push_back(0);
-  return bytes;
-}
-
 bool LoadEnumerator(const Json& value, Disk& disk, const std::string& where, std::string* error) {
   if (value.is_null()) return true;  // the property cannot be read
   if (value.is_string()) {
-    disk.enumeratorName = RegSz(Utf8ToUtf16(value.get<std::string>()));
+    // A REG_SZ as SetupAPI stores it: the text and its terminator.
+    disk.enumeratorName = common::Utf16LeBytes(Utf8ToUtf16(value.get<std::string>()), true);
     return true;
   }
   std::vector<std::uint8_t> bytes;

@@ -3,15 +3,16 @@
 #include <cstdio>
 #include <cstring>
 
-#include "sim/core/machine.h"
+#include "platform/devices.h"
+#include "platform/status.h"
 #include "sim/core/text_codec.h"
 
 namespace sim {
 namespace {
 
-constexpr std::uint32_t kErrorInvalidFunction = 1;
-constexpr std::uint32_t kErrorInvalidParameter = 87;
-constexpr std::uint32_t kErrorIoDevice = 1117;
+constexpr auto kErrorInvalidFunction = static_cast<std::uint32_t>(platform::kErrorInvalidFunction);
+constexpr auto kErrorInvalidParameter = static_cast<std::uint32_t>(platform::kErrorInvalidParameter);
+constexpr auto kErrorIoDevice = static_cast<std::uint32_t>(platform::kErrorIoDevice);
 constexpr std::uint32_t kRecordHeader = 164;
 
 std::uint32_t Get32(const std::uint8_t* bytes, std::size_t at) {
@@ -38,33 +39,33 @@ std::string CheckRecord(const std::uint8_t* in, std::uint32_t inSize, std::uint3
   return "";
 }
 
+MiniportAnswer Refused(const std::string& line, const std::string& why, std::uint32_t status) {
+  MiniportAnswer answer;
+  answer.status = status;
+  answer.trace = line + " refused (" + why + ") -> " + std::to_string(status);
+  return answer;
+}
+
 }  // namespace
 
 std::u16string PortDeviceName(std::uint8_t port) {
   return Utf8ToUtf16("\\\\.\\Scsi" + std::to_string(port) + ":");
 }
 
-RstController* FindController(std::uint8_t port) {
-  for (RstController& controller : CurrentMachine().rst.list) {
+RstController* FindController(RstControllers& controllers, std::uint8_t port) {
+  for (RstController& controller : controllers.list) {
     if (controller.port == port) return &controller;
   }
   return nullptr;
 }
 
-std::uint32_t MiniportRequest(RstController& controller, const std::uint8_t* in,
-                              std::uint32_t inSize, std::uint8_t* out, std::uint32_t outSize,
-                              std::uint32_t* returned) {
-  std::string line = "ioctl 0x4D008 " + Utf16ToUtf8(PortDeviceName(controller.port));
-  *returned = 0;
-  if (!controller.passThrough) {
-    Trace(line + " refused (not an RST driver) -> " + std::to_string(kErrorInvalidFunction));
-    return kErrorInvalidFunction;
-  }
+MiniportAnswer MiniportRequest(RstController& controller, const std::uint8_t* in,
+                               std::uint32_t inSize, std::uint8_t* out, std::uint32_t outSize) {
+  std::string line = "ioctl " + HexNumber(platform::kIoctlScsiMiniport) + " " +
+                     Utf16ToUtf8(PortDeviceName(controller.port));
+  if (!controller.passThrough) return Refused(line, "not an RST driver", kErrorInvalidFunction);
   const std::string refusal = in == nullptr || out == nullptr ? "record size" : CheckRecord(in, inSize, outSize);
-  if (!refusal.empty()) {
-    Trace(line + " refused (" + refusal + ") -> " + std::to_string(kErrorInvalidParameter));
-    return kErrorInvalidParameter;
-  }
+  if (!refusal.empty()) return Refused(line, refusal, kErrorInvalidParameter);
   // The record is read whole before the answer goes into the same buffer.
   std::vector<std::uint8_t> record(in, in + inSize);
   NvmeCommandDwords command;
@@ -86,27 +87,25 @@ std::uint32_t MiniportRequest(RstController& controller, const std::uint8_t* in,
       drive = &candidate;
     }
   }
-  if (drive == nullptr) {
-    Trace(line + " refused (no drive) -> " + std::to_string(kErrorInvalidParameter));
-    return kErrorInvalidParameter;
-  }
-  bool changed = false;
-  const NvmeAnswer answer = drive->Execute(command, record.data() + kRecordHeader, dataLength, &changed);
-  if (changed) MarkChanged();
+  if (drive == nullptr) return Refused(line, "no drive", kErrorInvalidParameter);
+  MiniportAnswer result;
+  const NvmeAnswer answer =
+      drive->Execute(command, record.data() + kRecordHeader, dataLength, &result.changed);
   if (!answer.ok) {
     const bool malformed = answer.refusal != "fault";
-    const std::uint32_t error = malformed ? kErrorInvalidParameter : kErrorIoDevice;
-    Trace(line + " refused (" + answer.refusal + ") -> " + std::to_string(error));
-    return error;
+    MiniportAnswer refused =
+        Refused(line, answer.refusal, malformed ? kErrorInvalidParameter : kErrorIoDevice);
+    refused.changed = result.changed;
+    return refused;
   }
   std::memcpy(record.data() + 20, &answer.returnCode, 4);
   std::memcpy(out, record.data(), inSize);
-  *returned = answer.bytesReturned ? *answer.bytesReturned : inSize;
+  result.returned = answer.bytesReturned ? *answer.bytesReturned : inSize;
   std::string shown = dataLength > 128 ? std::to_string(answer.dataBytes) + " bytes"
                                        : TrimmedHex(record.data() + kRecordHeader, dataLength);
-  Trace(line + " -> 0 returnCode=" + std::to_string(answer.returnCode) +
-        " returned=" + std::to_string(*returned) + " answer=" + shown);
-  return 0;
+  result.trace = line + " -> 0 returnCode=" + std::to_string(answer.returnCode) +
+                 " returned=" + std::to_string(result.returned) + " answer=" + shown;
+  return result;
 }
 
 }  // namespace sim

@@ -23,12 +23,19 @@ struct RstControllers {
 };
 
 std::u16string PortDeviceName(std::uint8_t port);
-RstController* FindController(std::uint8_t port);
+RstController* FindController(RstControllers& controllers, std::uint8_t port);
 
-// IOCTL_SCSI_MINIPORT on the controller's port. Returns the Win32 error (0
-// for success) and the bytes returned; writes one trace line.
-std::uint32_t MiniportRequest(RstController& controller, const std::uint8_t* in,
-                              std::uint32_t inSize, std::uint8_t* out, std::uint32_t outSize,
-                              std::uint32_t* returned);
+// What the driver made of one miniport request.
+struct MiniportAnswer {
+  std::uint32_t status = 0;    // the Win32 error; 0 for success
+  std::uint32_t returned = 0;  // the byte count the IOCTL reports
+  bool changed = false;        // a drive's host metadata changed
+  std::string trace;           // the exchange as the trace shows it
+};
+
+// IOCTL_SCSI_MINIPORT on the controller's port; in and out may be the same
+// buffer.
+MiniportAnswer MiniportRequest(RstController& controller, const std::uint8_t* in,
+                               std::uint32_t inSize, std::uint8_t* out, std::uint32_t outSize);
 
 }  // namespace sim

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -31,5 +32,10 @@ struct WmiModel {
   std::vector<WmiClass> classes;
   std::vector<WmiFault> faults;
 };
+
+// The first failure injected into the step, for this class or any; null
+// when the step succeeds.
+const WmiFault* FindWmiFault(const WmiModel& model, std::string_view step,
+                             std::u16string_view className);
 
 }  // namespace sim

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "common/ascii_case.h"
 #include "sim/core/text_codec.h"
 
 namespace sim {
@@ -91,7 +92,7 @@ class Parser {
 
  private:
   static bool IsKeyword(const std::u16string& word) {
-    const std::u16string upper = UpperAscii(word);
+    const std::u16string upper = common::UpperAscii(word);
     for (const char16_t* keyword : {u"SELECT", u"FROM", u"WHERE", u"AND", u"OR", u"NOT", u"LIKE"}) {
       if (upper == keyword) return true;
     }
@@ -100,7 +101,7 @@ class Parser {
   const Token& Peek() const { return tokens_[at_]; }
   const Token& Next() { return tokens_[at_ < tokens_.size() - 1 ? at_++ : at_]; }
   bool Keyword(const char16_t* word) {
-    if (Peek().kind != Token::Kind::Word || UpperAscii(Peek().text) != word) return false;
+    if (Peek().kind != Token::Kind::Word || common::UpperAscii(Peek().text) != word) return false;
     ++at_;
     return true;
   }
@@ -167,7 +168,7 @@ class Parser {
   std::size_t at_ = 0;
 };
 
-char16_t Fold(char16_t ch) { return ch >= u'a' && ch <= u'z' ? static_cast<char16_t>(ch - 32) : ch; }
+char16_t Fold(char16_t ch) { return common::UpperAscii(ch); }
 
 // Matches a [set] at pattern[p] against ch; returns the position after it,
 // or npos when the set is not closed.
@@ -228,9 +229,9 @@ bool LikeFrom(std::u16string_view value, std::size_t v, std::u16string_view patt
 }
 
 std::optional<std::u16string> PropertyOf(const WmiRow& row, const std::u16string& name) {
-  const std::u16string upper = UpperAscii(name);
+  const std::u16string upper = common::UpperAscii(name);
   for (const auto& [property, value] : row.properties) {
-    if (UpperAscii(property) == upper) return value;
+    if (common::UpperAscii(property) == upper) return value;
   }
   return std::nullopt;
 }
@@ -246,8 +247,8 @@ bool Evaluate(const WqlCondition& condition, const WmiRow& row) {
   if (!value) return false;  // null matches nothing
   switch (condition.kind) {
     case WqlCondition::Kind::Like: return WqlLike(*value, condition.literal);
-    case WqlCondition::Kind::Equal: return UpperAscii(*value) == UpperAscii(condition.literal);
-    default: return UpperAscii(*value) != UpperAscii(condition.literal);
+    case WqlCondition::Kind::Equal: return common::UpperAscii(*value) == common::UpperAscii(condition.literal);
+    default: return common::UpperAscii(*value) != common::UpperAscii(condition.literal);
   }
 }
 
