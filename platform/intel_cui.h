@@ -6,7 +6,8 @@
 
 // The Intel graphics driver's CUI COM server as the programs bind it: its
 // ProgID, the interface, the data blocks exchanged with it, and the methods
-// used, by their positions in the interface's method table.
+// used, by their positions in the interface's method table (it is released
+// by IUnknown's Release, position 2).
 namespace platform::intel_cui {
 
 inline constexpr char16_t kProgId[] = u"Igfxext.CUIExternal";
@@ -19,13 +20,11 @@ inline constexpr Guid kPowerBlockId = {0x9EE756C6, 0x4D97, 0x4B5D,
 inline constexpr std::uint32_t kAuxBlockSize = 32;
 inline constexpr std::uint32_t kPowerBlockSize = 180;
 
-inline constexpr int kRelease = 2;
 inline constexpr int kEnumAttachedDevices = 12;
 inline constexpr int kGetDataBlock = 43;
 inline constexpr int kSetDataBlock = 44;
 inline constexpr int kMethodCount = 45;
 
-using ReleaseMethod = std::uint32_t(PLATFORM_STDCALL*)(ComInterface* self);
 // Display name, index; out: device identifier, device type, status.
 using EnumAttachedDevicesMethod = HResult(PLATFORM_STDCALL*)(ComInterface* self, Bstr display,
                                                              std::uint32_t index, std::uint32_t* id,

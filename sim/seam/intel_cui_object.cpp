@@ -1,12 +1,17 @@
-#include "sim/seam/intel_cui_object.h"
-
+// The Intel CUI object of the simulated machine: a real method table over
+// the machine's CUI model and panel, registered under its ProgID when the
+// machine has an Intel GPU. Every call and every bus transaction is traced;
+// each transaction costs its simulated time.
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/intel_cui.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
+#include "sim/seam/services.h"
+#include "sim/seam/start.h"
 
 namespace sim {
 namespace {
@@ -14,15 +19,9 @@ namespace {
 namespace api = platform::intel_cui;
 using platform::HResult;
 
+// The class id the simulated machine registers the ProgID under.
+constexpr platform::Guid kCuiClassId = {0x3C1D5A2E, 0x7B41, 0x4E0F, {0x9A, 0x62, 0x1D, 0x8C, 0x4B, 0x53, 0x75, 0x10}};
 constexpr HResult kENotImpl = static_cast<HResult>(0x80004001u);
-constexpr HResult kENoInterface = static_cast<HResult>(0x80004002u);
-constexpr HResult kEPointer = static_cast<HResult>(0x80004003u);
-constexpr HResult kEFail = static_cast<HResult>(0x80004005u);
-
-struct CuiObject {
-  platform::ComInterface com;  // first, so the interface pointer is the object
-  std::uint32_t references = 1;
-};
 
 std::string Hex8(std::uint32_t value) {
   char text[16];
@@ -39,7 +38,6 @@ std::uint32_t Word(const std::uint8_t* record, int index) {
   for (int i = 3; i >= 0; --i) value = value << 8 | record[index * 4 + i];
   return value;
 }
-
 // aux.i2c write 0xC4 mot=1 bytes=ff0a -> ack
 std::string AuxLine(const panel::AuxRequest& request, const panel::AuxAnswer& answer) {
   const bool native = panel::IsNative(request.command);
@@ -89,9 +87,9 @@ std::string BlockLine(bool set, const platform::Guid& block, std::uint32_t size,
 }
 
 HResult DataBlock(bool set, platform::Guid block, std::uint32_t size, std::uint8_t* record, std::uint32_t* error) {
-  if (record == nullptr || error == nullptr) return kEPointer;
+  if (record == nullptr || error == nullptr) return platform::kEPointer;
   Machine& machine = CurrentMachine();
-  if (!machine.intelGpu) return kEFail;
+  if (!machine.intelGpu) return platform::kEFail;
   std::vector<std::uint8_t> before(record, record + (size < 180 ? size : 180));
   before.resize(180);
   const intel::BlockAnswer answer =
@@ -118,9 +116,9 @@ HResult PLATFORM_STDCALL SetDataBlock(platform::ComInterface*, platform::Guid bl
 
 HResult PLATFORM_STDCALL EnumAttachedDevices(platform::ComInterface*, platform::Bstr display, std::uint32_t index,
                                              std::uint32_t* id, std::uint32_t* type, std::uint32_t* status) {
-  if (display == nullptr || id == nullptr || type == nullptr || status == nullptr) return kEPointer;
+  if (display == nullptr || id == nullptr || type == nullptr || status == nullptr) return platform::kEPointer;
   const Machine& machine = CurrentMachine();
-  if (!machine.intelGpu) return kEFail;
+  if (!machine.intelGpu) return platform::kEFail;
   const std::u16string name(display);
   const intel::EnumAnswer answer = intel::EnumAttachedDevices(*machine.intelGpu, name, index);
   std::string line = "cui.EnumAttachedDevices \"" + Utf16ToUtf8(name) + "\" index=" + std::to_string(index) +
@@ -136,55 +134,44 @@ HResult PLATFORM_STDCALL EnumAttachedDevices(platform::ComInterface*, platform::
   return answer.result;
 }
 
-HResult PLATFORM_STDCALL QueryInterface(platform::ComInterface* self, const platform::Guid* interfaceId,
-                                        void** object) {
-  if (interfaceId == nullptr || object == nullptr) return kEPointer;
-  *object = nullptr;
-  if (!(*interfaceId == api::kInterfaceId)) return kENoInterface;
-  ++reinterpret_cast<CuiObject*>(self)->references;
-  *object = self;
-  return platform::kSOk;
-}
-
-std::uint32_t PLATFORM_STDCALL AddRef(platform::ComInterface* self) {
-  return ++reinterpret_cast<CuiObject*>(self)->references;
-}
-
 std::uint32_t PLATFORM_STDCALL Release(platform::ComInterface* self) {
-  auto* object = reinterpret_cast<CuiObject*>(self);
-  const std::uint32_t left = --object->references;
+  const std::uint32_t left = ComRelease(self);
   Trace("cui.Release -> " + std::to_string(left));
-  if (left == 0) delete object;
   return left;
 }
 
 HResult PLATFORM_STDCALL NotImplemented(platform::ComInterface*) { return kENotImpl; }
 
-template <typename Function>
-void* Entry(Function function) {
-  return reinterpret_cast<void*>(function);
-}
-
 struct MethodTable {
   void* entries[api::kMethodCount];
   MethodTable() {
-    for (void*& entry : entries) entry = Entry(NotImplemented);
-    entries[0] = Entry(QueryInterface);
-    entries[1] = Entry(AddRef);
-    entries[api::kRelease] = Entry(Release);
-    entries[api::kEnumAttachedDevices] = Entry(EnumAttachedDevices);
-    entries[api::kGetDataBlock] = Entry(GetDataBlock);
-    entries[api::kSetDataBlock] = Entry(SetDataBlock);
+    for (void*& entry : entries) entry = MethodEntry(NotImplemented);
+    entries[platform::kQueryInterfaceMethod] = MethodEntry(ComQueryInterface);
+    entries[platform::kAddRefMethod] = MethodEntry(ComAddRef);
+    entries[platform::kReleaseMethod] = MethodEntry(Release);
+    entries[api::kEnumAttachedDevices] = MethodEntry(EnumAttachedDevices);
+    entries[api::kGetDataBlock] = MethodEntry(GetDataBlock);
+    entries[api::kSetDataBlock] = MethodEntry(SetDataBlock);
   }
 };
 const MethodTable methodTable;
 
+class CuiObject : public SimulatedComObject {
+ public:
+  CuiObject() : SimulatedComObject(methodTable.entries) {}
+  bool Implements(const platform::Guid& interfaceId) const override { return interfaceId == api::kInterfaceId; }
+};
+
+HResult Create(const platform::Guid& interfaceId, platform::ComInterface** object) {
+  if (!(interfaceId == api::kInterfaceId) && !(interfaceId == platform::kIidUnknown)) return platform::kENoInterface;
+  *object = Publish(std::make_unique<CuiObject>());
+  return platform::kSOk;
+}
+
 }  // namespace
 
-platform::ComInterface* NewIntelCuiObject() {
-  if (!CurrentMachine().intelGpu) return nullptr;
-  auto* object = new CuiObject{{methodTable.entries}, 1};
-  return &object->com;
+void RegisterIntelCui(const Machine& machine) {
+  if (machine.intelGpu) RegisterComClass("Igfxext.CUIExternal", api::kProgId, kCuiClassId, Create);
 }
 
 }  // namespace sim

@@ -25,7 +25,6 @@ namespace {
 namespace cui_api = platform::intel_cui;
 
 constexpr AuxStatus kFailed = 1;
-constexpr platform::HResult kEFail = static_cast<platform::HResult>(0x80004005u);
 constexpr std::uint32_t kClassContext =
     platform::kClsctxInprocServer | platform::kClsctxLocalServer | platform::kClsctxRemoteServer;
 
@@ -139,7 +138,7 @@ void KSX_AUX_CTRL_OBJ::IntelClose() {
       PowerBlock(cui, cui_api::kSetDataBlock, record);
     }
   }
-  platform::ComMethod<cui_api::ReleaseMethod>(cui, cui_api::kRelease)(cui);
+  platform::Release(cui);
   cui = nullptr;
   if (comInitialized) platform::CoUninitialize();
   comInitialized = false;
@@ -184,7 +183,7 @@ AuxStatus KSX_AUX_CTRL_OBJ::CachedDisplayId(bool forWrite, std::int32_t display,
 platform::HResult KSX_AUX_CTRL_OBJ::SubmitAux(IntelAuxRecord& record, std::uint32_t* error) {
   if (!OpenOn(kGpuIntel) || cui == nullptr) {
     *error = kErrorNotOpen;
-    return kEFail;
+    return platform::kEFail;
   }
   if (record.byteCount > kRecordData) *error = kErrorTooLong;
   const int method = IsGetRequest(record.request) ? cui_api::kGetDataBlock : cui_api::kSetDataBlock;

@@ -1,5 +1,6 @@
 // The exported AUX functions: their record checks, the one channel per
 // process, and the settings they hand to the control object.
+#include "sim/seam/services.h"
 #include "tests/native/aux_layer_test.h"
 
 namespace {
@@ -88,6 +89,39 @@ TEST_F(AuxExportsTest, OnlyTheIntelBackEndOpens) {
     EXPECT_EQ(dpaux::auxControl.opened, 0) << gpu;
   }
   EXPECT_TRUE(TraceOf("com.").empty());
+}
+
+TEST_F(AuxExportsTest, OpenAndCloseGiveBackWhatTheyTook) {
+  ASSERT_EQ(Open(), 0);
+  EXPECT_EQ(sim::ComInitializations(), 1);
+  EXPECT_EQ(sim::LiveComObjects(), 1);
+  dpaux::KSXAUX_CLOSE_PARAM close{4};
+  EXPECT_EQ(KSXAUX_CloseDll(&close), 0);
+  EXPECT_EQ(sim::ComInitializations(), 0);
+  EXPECT_EQ(sim::LiveComObjects(), 0);
+  EXPECT_EQ(TraceOf("com.CoCreateInstance"), std::vector<std::string>{"com.CoCreateInstance Igfxext.CUIExternal -> 0x0"});
+}
+
+TEST_F(AuxExportsTest, WithoutTheIntelObjectNothingOpensAndCOMIsLeftAsItWas) {
+  UseMachine(R"({"intelGpu": null})");
+  EXPECT_EQ(Open(), -1);
+  EXPECT_EQ(dpaux::auxControl.opened, 0);
+  EXPECT_EQ(TraceOf("com.CLSIDFromProgID"),
+            std::vector<std::string>{"com.CLSIDFromProgID Igfxext.CUIExternal -> 0x800401F3"});
+  EXPECT_EQ(TraceOf("com.CoUninitialize").size(), 1u);
+  EXPECT_EQ(sim::ComInitializations(), 0);
+  EXPECT_TRUE(TraceOf("cui.").empty());
+  EXPECT_TRUE(TraceOf("kernel32.GetSystemPowerStatus").empty());  // no power feature change
+}
+
+TEST_F(AuxExportsTest, COMIsUninitialisedOnlyWhenTheOpenInitialisedIt) {
+  platform::CoInitializeMultithreaded();  // the thread is in another apartment already
+  ASSERT_EQ(Open(), 0);
+  dpaux::KSXAUX_CLOSE_PARAM close{4};
+  KSXAUX_CloseDll(&close);
+  EXPECT_TRUE(TraceOf("com.CoUninitialize").empty());
+  EXPECT_EQ(sim::ComInitializations(), 1);
+  platform::CoUninitialize();
 }
 
 TEST_F(AuxExportsTest, TransfersUseTheDisplayTypeGivenAtOpen) {

@@ -172,24 +172,28 @@ TEST_F(AuxIntelTest, NativeTransfersGoInPiecesOf16) {
 TEST_F(AuxIntelTest, DriverErrorsAndTheSharedRetryBudget) {
   struct Case {
     const char* name;
-    const char* faults;
+    const char* machine;
     std::int32_t result;
     std::size_t submits;
     bool emptyWrite;
   };
   const Case cases[] = {
-      {"70 every time", R"([{"at": 1, "times": 0, "error": 70}])", -1, 4, false},
-      {"72 every time", R"([{"at": 1, "times": 0, "error": 72}])", -1, 5, true},
+      {"70 every time", R"({"intelGpu": {"faults": [{"at": 1, "times": 0, "error": 70}]}})", -1, 4, false},
+      {"72 every time", R"({"intelGpu": {"faults": [{"at": 1, "times": 0, "error": 72}]}})", -1, 5, true},
       {"70 and 72 share three retries",
-       R"([{"at": 1, "error": 72}, {"at": 2, "error": 70}, {"at": 3, "error": 72}, {"at": 4, "error": 70}])", -1, 4,
+       R"({"intelGpu": {"faults": [{"at": 1, "error": 72}, {"at": 2, "error": 70}, {"at": 3, "error": 72},
+                                   {"at": 4, "error": 70}]}})",
+       -1, 4, false},
+      {"another code", R"({"intelGpu": {"faults": [{"at": 1, "error": 71}]}})", -1, 2, true},
+      {"70 twice, then through", R"({"intelGpu": {"faults": [{"at": 1, "times": 2, "error": 70}]}})", 0, 3, false},
+      {"the sink defers twice", R"({"panel": {"auxFaults": [{"at": 1, "times": 2, "reply": "defer"}]}})", 0, 3,
        false},
-      {"another code", R"([{"at": 1, "error": 71}])", -1, 2, true},
-      {"70 twice, then through", R"([{"at": 1, "times": 2, "error": 70}])", 0, 3, false},
+      {"the sink NACKs", R"({"panel": {"auxFaults": [{"at": 1, "reply": "nack"}]}})", -1, 2, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     dpaux::ForgetIntelDisplayIds();
-    UseMachine(std::string(R"({"intelGpu": {"faults": )") + c.faults + "}}");
+    UseMachine(c.machine);
     OpenChannel();
     std::uint8_t byte = 0;
     EXPECT_EQ(Transfer(I2c(1, 0, 0xC2, 0x0088, &byte, 1)), c.result);
@@ -239,6 +243,23 @@ TEST_F(AuxIntelTest, ByteCountsOfZeroOrAboveThePieceFailWithoutCopying) {
     dpaux::KSXAUX_CLOSE_PARAM close{4};
     KSXAUX_CloseDll(&close);
   }
+}
+
+// Other programs may hand any length: the transfer stops at the first
+// failure, having read no more of the buffer than it sent.
+TEST_F(AuxIntelTest, HugeLengthsStopAtTheFirstFailure) {
+  OpenChannel();
+  std::uint8_t data[32] = {};
+  dpaux::KSXAUX_NATIVE_PARAM native = Native(1, 0xFFFF0, data, 0xFFFFFFFF);
+  EXPECT_EQ(KSXAUX_NativeAuxAccess(&native), -1);  // the second piece would pass the last DPCD address
+  EXPECT_EQ(TraceOf("aux.native").size(), 2u);
+  ForgetTrace();
+  dpaux::KSXAUX_I2C_PARAM i2c = I2c(99, 1, 0xA0, 0x0000, data, 0xFFFFFFFF);  // any other mode: block addressing
+  EXPECT_EQ(Transfer(i2c), -1);
+  // The offset (its result not looked at) and the first 16 data bytes, each ended by an empty write.
+  EXPECT_EQ(TraceOf("aux.i2c"), (Lines{"aux.i2c write 0xA0 mot=1 bytes=00 -> nack", "aux.i2c write 0xA0 mot=0 bytes= -> nack",
+                                       "aux.i2c write 0xA0 mot=1 bytes=00000000000000000000000000000000 -> nack",
+                                       "aux.i2c write 0xA0 mot=0 bytes= -> nack"}));
 }
 
 TEST_F(AuxIntelTest, FindsTheDisplayIdentifierByLinkType) {
