@@ -2,6 +2,8 @@
 // run with the document each writes, and what the form shows.
 #include "tests/native/tconprobe_run_test.h"
 
+#include <filesystem>
+
 namespace tconprobe_test {
 namespace {
 
@@ -144,6 +146,17 @@ TEST_F(RunTest, ALostOutputPathFailsTheRunAndStillRemovesTheTemporaryFile) {
   EXPECT_FALSE(testsupport::FileExists(Path("QIV.xml")));
   const std::string log = Read("debug.txt");
   EXPECT_NE(log.find("] Copy QIV.xml Fail\r\r\n"), std::string::npos) << log;
+}
+
+TEST_F(RunTest, ATemporaryFileThatCannotBeSavedFailsTheRun) {
+  std::filesystem::create_directory(Path("QIV.xml"));  // a folder takes the name
+  EXPECT_EQ(Run({"-o", "out.xml", "-p", "debug.txt"}), 2);
+  EXPECT_FALSE(testsupport::FileExists(Path("out.xml")));
+  const std::string log = Read("debug.txt");
+  EXPECT_NE(log.find("] Save QIV.xml Fail\r\r\n"), std::string::npos) << log;
+  EXPECT_EQ(TraceOf("file.copy").size(), 0u);
+  EXPECT_EQ(TraceOf("file.delete QIV.xml").size(), 1u);
+  EXPECT_TRUE(sim::CurrentRun().messageBoxes.empty());
 }
 
 TEST_F(RunTest, AnExistingTemporaryFileIsReplacedAndRemoved) {
