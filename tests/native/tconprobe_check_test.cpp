@@ -30,6 +30,14 @@ class CheckTest : public TconprobeTest {
     }
     return texts;
   }
+  // An open channel with the MCU connected, as the check has it before its
+  // first region.
+  void Connect() {
+    Configure();
+    ASSERT_EQ(gAuxApi.Open(gConfig.GPU_TYPE), 0);
+    form.StartTcon();
+    ASSERT_EQ(form.McuConnect(), 0);
+  }
   std::uint64_t Now() const { return sim::CurrentMachine().clock.microseconds; }
   std::size_t StatusPolls() const { return TraceOf("aux.i2c write 0xC2 mot=1 bytes=0088").size(); }
 
@@ -57,10 +65,7 @@ TEST_F(CheckTest, AFailedResultByteFailsTheRegionThoughTheOthersAreRead) {
   // Transaction 32 starts the read of the result's middle byte; the first
   // and the last read well, but no stale byte may become part of the sum.
   UseMachine(R"({"panel": {"auxFaults": [{"at": 32, "reply": "nack"}]}})");
-  Configure();
-  ASSERT_EQ(gAuxApi.Open(gConfig.GPU_TYPE), 0);
-  form.StartTcon();
-  ASSERT_EQ(form.McuConnect(), 0);
+  Connect();
   std::uint32_t sum = 0;
   EXPECT_FALSE(form.ReadRegionChecksum(0x8287, 1, &sum));
   gAuxApi.Close();
@@ -84,10 +89,7 @@ TEST_F(CheckTest, WaitsEndAtTheirTimeOutOnTheSimulatedClock) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.size);
     UseMachine(R"({"panel": {"mcu": {"neverDone": true}}})");
-    Configure();
-    ASSERT_EQ(gAuxApi.Open(gConfig.GPU_TYPE), 0);
-    form.StartTcon();
-    ASSERT_EQ(form.McuConnect(), 0);
+    Connect();
     const std::size_t pollsBefore = StatusPolls();
     std::uint32_t sum = 99;
     EXPECT_FALSE(form.ReadRegionChecksum(0, c.size, &sum));
@@ -100,10 +102,7 @@ TEST_F(CheckTest, WaitsEndAtTheirTimeOutOnTheSimulatedClock) {
 
 TEST_F(CheckTest, AStatusOfAnotherActionEndsTheWaitAtOnce) {
   UseMachine(R"({"panel": {"mcu": {"actionStatus": "0x88"}}})");
-  Configure();
-  ASSERT_EQ(gAuxApi.Open(gConfig.GPU_TYPE), 0);
-  form.StartTcon();
-  ASSERT_EQ(form.McuConnect(), 0);
+  Connect();
   const std::size_t pollsBefore = StatusPolls();
   std::uint32_t sum = 0;
   EXPECT_FALSE(form.ReadRegionChecksum(0x8287, 1, &sum));
@@ -115,10 +114,7 @@ TEST_F(CheckTest, AStatusOfAnotherActionEndsTheWaitAtOnce) {
 TEST_F(CheckTest, FailedStatusReadsPauseAndAreRetriedUntilTheTimeOut) {
   // From transaction 29 on (the first poll) the bus refuses everything.
   UseMachine(R"({"panel": {"auxFaults": [{"at": 29, "times": 0, "reply": "nack"}]}})");
-  Configure();
-  ASSERT_EQ(gAuxApi.Open(gConfig.GPU_TYPE), 0);
-  form.StartTcon();
-  ASSERT_EQ(form.McuConnect(), 0);
+  Connect();
   const std::size_t pausesBefore = TraceOf("kernel32.Sleep 1").size();
   const std::uint64_t before = Now();
   std::uint32_t sum = 0;
@@ -134,10 +130,7 @@ TEST_F(CheckTest, LargeRegionsGoInPiecesWhoseResultsAddUp) {
   // ROM bytes 1 at 0x0000 and 0xFFFF, 2 at 0x10000, 4 at 0x1FFFF, the rest 0.
   UseMachine(R"({"panel": {"rom": {"size": 131072, "fill": "0x00",
                  "bytes": {"0x8287": "00", "0x0000": "01", "0xFFFF": "01", "0x10000": "02", "0x1FFFF": "04"}}}})");
-  Configure();
-  ASSERT_EQ(gAuxApi.Open(gConfig.GPU_TYPE), 0);
-  form.StartTcon();
-  ASSERT_EQ(form.McuConnect(), 0);
+  Connect();
   std::uint32_t sum = 0;
   EXPECT_TRUE(form.ReadRegionChecksum(0, 0x10001, &sum));
   EXPECT_EQ(sum, 4u);

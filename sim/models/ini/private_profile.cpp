@@ -37,22 +37,13 @@ bool SameName(std::string_view a, std::string_view b) {
 
 // Lookups for reading and writing trim the names asked for; the section that
 // counts is the first one of that name, even when a later one has the key.
-template <typename ProfileT>
-auto* FindSection(ProfileT& profile, std::string_view name) {
+template <typename Items>
+auto* FindNamed(Items& items, std::string_view name) {
   const std::string_view wanted = Trim(name);
-  for (auto& section : profile.sections) {
-    if (SameName(section.name, wanted)) return &section;
+  for (auto& item : items) {
+    if (SameName(item.name, wanted)) return &item;
   }
-  return static_cast<decltype(&profile.sections[0])>(nullptr);
-}
-
-template <typename SectionT>
-auto* FindKey(SectionT& section, std::string_view name) {
-  const std::string_view wanted = Trim(name);
-  for (auto& key : section.keys) {
-    if (SameName(key.name, wanted)) return &key;
-  }
-  return static_cast<decltype(&section.keys[0])>(nullptr);
+  return static_cast<decltype(&items[0])>(nullptr);
 }
 
 // A value written in matching quotes is read without them; the buffer is
@@ -125,8 +116,8 @@ std::string Serialize(const Profile& profile) {
 std::string ReadString(const Profile* profile, std::string_view section, std::string_view key,
                        std::string_view defaultValue, std::uint32_t size) {
   if (profile != nullptr) {
-    const Section* found = FindSection(*profile, section);
-    const Key* entry = found != nullptr ? FindKey(*found, key) : nullptr;
+    const Section* found = FindNamed(profile->sections, section);
+    const Key* entry = found != nullptr ? FindNamed(found->keys, key) : nullptr;
     if (entry != nullptr && entry->value) return CopyEntry(*entry->value, size);
   }
   return CopyEntry(TrimEnd(defaultValue), size);
@@ -134,13 +125,13 @@ std::string ReadString(const Profile* profile, std::string_view section, std::st
 
 // A new section or key keeps the name as asked, less its leading blanks.
 bool SetString(Profile& profile, std::string_view section, std::string_view key, std::string_view value) {
-  Section* target = FindSection(profile, section);
+  Section* target = FindNamed(profile.sections, section);
   if (target == nullptr) {
     profile.sections.push_back(Section{std::string(TrimStart(section)), {}});
     target = &profile.sections.back();
   }
   const std::string stored(Trim(value));
-  Key* entry = FindKey(*target, key);
+  Key* entry = FindNamed(target->keys, key);
   if (entry == nullptr) {
     target->keys.push_back(Key{std::string(TrimStart(key)), stored});
     return true;
