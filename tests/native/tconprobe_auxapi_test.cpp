@@ -1,6 +1,6 @@
 // TAuxApi on the simulated panel: the open order, chunked and retried
 // reads, the request shaping taken from the configuration, close.
-#include "tests/native/tconprobe_run_test.h"
+#include "tests/native/tconprobe_fixture.h"
 
 namespace tconprobe_test {
 namespace {

@@ -2,7 +2,7 @@
 // their pieces, the waits on the simulated clock, and the logs they write.
 #include <cstdio>
 
-#include "tests/native/tconprobe_run_test.h"
+#include "tests/native/tconprobe_fixture.h"
 
 namespace tconprobe_test {
 namespace {

@@ -2,7 +2,7 @@
 // exit codes of the runs they select.
 #include <filesystem>
 
-#include "tests/native/tconprobe_run_test.h"
+#include "tests/native/tconprobe_fixture.h"
 
 namespace tconprobe_test {
 namespace {

@@ -1,6 +1,6 @@
 // What tconprobe reports: the status bar and edits, the memo, the debug,
 // detect and check logs byte for byte, and the document's own text.
-#include "tests/native/tconprobe_run_test.h"
+#include "tests/native/tconprobe_fixture.h"
 #include "tconprobe/app/xml_document.h"
 
 namespace tconprobe_test {

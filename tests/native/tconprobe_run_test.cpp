@@ -1,6 +1,6 @@
 // tconprobe's run flow end to end on the simulated panel: the outcomes of a
 // run with the document each writes, and what the form shows.
-#include "tests/native/tconprobe_run_test.h"
+#include "tests/native/tconprobe_fixture.h"
 
 #include <filesystem>
 
