@@ -8,9 +8,11 @@ bool LoadClockSection(const Json& value, Machine& machine, const LoadContext&, s
   for (const auto& [key, item] : value.items()) {
     const std::string where = "clock \"" + key + "\"";
     if (key == "tickCount") {
-      if (!ExpectNumber(item, where, 0xFFFFFFFFu, &machine.clock.tickCountAtStart, error)) return false;
+      if (!ExpectNumber(item, where, 0xFFFFFFFFu, &machine.clock.tickCountAtStart, error))
+        return false;
     } else if (key == "auxTransactionMicroseconds") {
-      if (!ExpectNumber(item, where, 1000000, &machine.clock.auxTransactionMicroseconds, error)) return false;
+      if (!ExpectNumber(item, where, 1000000, &machine.clock.auxTransactionMicroseconds, error))
+        return false;
     } else {
       *error = "clock: unknown key \"" + key + "\"";
       return false;
