@@ -1,8 +1,7 @@
-// The "panel" section of the machine file: the sink's DPCD registers, the
-// TCON, the MCU with its faults, the firmware ROM and forced bus replies.
+#include "sim/models/panel/panel_file.h"
+
 #include <utility>
 
-#include "sim/core/machine_file.h"
 #include "sim/core/text_codec.h"
 
 namespace sim {
@@ -166,9 +165,8 @@ bool LoadFaults(const Json& value, std::vector<panel::AuxFault>& faults, std::st
 
 }  // namespace
 
-bool LoadPanelSection(const Json& value, Machine& machine, const LoadContext&, std::string* error) {
+bool LoadPanelSection(const Json& value, panel::Panel& panel, std::string* error) {
   if (!ExpectType(value, Json::value_t::object, "\"panel\"", error)) return false;
-  panel::Panel& panel = machine.panel;
   for (const auto& [key, item] : value.items()) {
     bool ok = true;
     if (key == "dpcd") {

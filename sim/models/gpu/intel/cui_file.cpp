@@ -1,7 +1,5 @@
-// The "intelGpu" section of the machine file: the displays with their
-// attached devices, the power feature word and the driver's faults. Without
-// it the machine has no CUI object to create.
-#include "sim/core/machine_file.h"
+#include "sim/models/gpu/intel/cui_file.h"
+
 #include "sim/core/text_codec.h"
 
 namespace sim {
@@ -75,8 +73,7 @@ bool LoadFault(const Json& value, const std::string& where, intel::DriverFault& 
 
 }  // namespace
 
-bool LoadIntelGpuSection(const Json& value, Machine& machine, const LoadContext&,
-                         std::string* error) {
+bool LoadIntelGpuSection(const Json& value, std::optional<intel::Cui>& gpu, std::string* error) {
   const std::string where = "intelGpu";
   if (!ExpectType(value, Json::value_t::object, "\"intelGpu\"", error)) return false;
   intel::Cui cui;
@@ -105,7 +102,7 @@ bool LoadIntelGpuSection(const Json& value, Machine& machine, const LoadContext&
       return UnknownKey(where, key, error);
     }
   }
-  machine.intelGpu = std::move(cui);
+  gpu = std::move(cui);
   return true;
 }
 
