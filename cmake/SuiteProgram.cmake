@@ -1,8 +1,9 @@
-# add_suite_program(NAME DESCRIPTION text SOURCES ... LIBRARIES ... [GUI])
+# add_suite_program(NAME DESCRIPTION text SOURCES ... LIBRARIES ... ROOMS ... [GUI])
 # One program of the suite: its sources, the seam's entry point, and on
-# Windows a version resource.
+# Windows a version resource. ROOMS are the folders its own sources include
+# from (see suite_rooms).
 function(add_suite_program name)
-  cmake_parse_arguments(ARG "GUI" "DESCRIPTION" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "GUI" "DESCRIPTION" "SOURCES;LIBRARIES;ROOMS" ${ARGN})
   set(resources)
   if(WIN32)
     set(SUITE_PROGRAM_NAME ${name})
@@ -13,6 +14,7 @@ function(add_suite_program name)
   endif()
   add_executable(${name} ${ARG_SOURCES} ${resources} $<TARGET_OBJECTS:suite_entry>)
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} suite_platform)
+  suite_rooms(${name} ${ARG_ROOMS})
   if(WIN32 AND ARG_GUI)
     set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE ON)
   endif()

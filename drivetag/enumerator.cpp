@@ -1,6 +1,8 @@
 #include "drivetag/enumerator.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <new>
 
 #include "common/ascii_case.h"
@@ -10,14 +12,15 @@
 namespace drivetag {
 namespace {
 
+constexpr std::uint32_t kFirstEnumeratorOffer = 1000;
+
 // The text ends at its terminator, at the latest where the bytes offered end;
 // the byte count SetupAPI reports is not trusted beyond that.
 std::u16string TextIn(const std::uint8_t* buffer, std::uint32_t offered) {
   return common::Utf16LeText(buffer, offered);
 }
 
-}  // namespace
-
+// The device's SPDRP_ENUMERATOR_NAME, or nothing when it cannot be read.
 std::optional<std::u16string> ReadEnumeratorName(platform::DevInfoSet set,
                                                  platform::DevInfoData* device) {
   std::uint8_t first[kFirstEnumeratorOffer] = {};
@@ -39,6 +42,8 @@ std::optional<std::u16string> ReadEnumeratorName(platform::DevInfoSet set,
   }
   return TextIn(second.get(), size);
 }
+
+}  // namespace
 
 bool IsStorageEnumerator(platform::DevInfoSet set, std::uint32_t index) {
   platform::DevInfoData device{};

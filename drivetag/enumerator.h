@@ -1,7 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <optional>
-#include <string>
 
 #include "platform/setupapi.h"
 
@@ -9,12 +7,7 @@
 // storage bus enumerator.
 namespace drivetag {
 
-inline constexpr std::uint32_t kFirstEnumeratorOffer = 1000;
-
 // Looks at the device element with the same member index as the interface.
 bool IsStorageEnumerator(platform::DevInfoSet set, std::uint32_t index);
-// The device's SPDRP_ENUMERATOR_NAME, or nothing when it cannot be read.
-std::optional<std::u16string> ReadEnumeratorName(platform::DevInfoSet set,
-                                                 platform::DevInfoData* device);
 
 }  // namespace drivetag

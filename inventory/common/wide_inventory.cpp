@@ -5,6 +5,8 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 
+namespace inventory {
+
 namespace {
 
 constexpr char16_t kEmptyForm[] =
@@ -71,3 +73,5 @@ bool WriteWideInventory(const std::u16string& outputPath, InventoryForm form,
   platform::CloseHandle(file);
   return true;
 }
+
+}  // namespace inventory

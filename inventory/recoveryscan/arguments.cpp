@@ -4,7 +4,7 @@
 
 #include "platform/console.h"
 
-namespace recoveryscan {
+namespace inventory::recoveryscan {
 namespace {
 
 constexpr const char* kUsage[] = {
@@ -77,4 +77,4 @@ bool ParseRecoveryArguments(const std::vector<std::string>& arguments, RecoveryA
   return true;
 }
 
-}  // namespace recoveryscan
+}  // namespace inventory::recoveryscan

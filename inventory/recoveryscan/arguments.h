@@ -5,7 +5,7 @@
 
 #include "inventory/recoveryscan/run_log.h"
 
-namespace recoveryscan {
+namespace inventory::recoveryscan {
 
 // Output and log names live in buffers of this many characters, terminator
 // included.
@@ -24,4 +24,4 @@ bool ParseRecoveryArguments(const std::vector<std::string>& arguments, RecoveryA
 
 void PrintUsage();
 
-}  // namespace recoveryscan
+}  // namespace inventory::recoveryscan

@@ -7,6 +7,8 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 
+namespace inventory::recoveryscan {
+
 namespace {
 
 constexpr unsigned kRecoveryComponentId = 104763;
@@ -44,3 +46,5 @@ bool WriteNarrowInventory(const char* outputPath, const char* version, const cha
   platform::CloseTextFile(file);
   return true;
 }
+
+}  // namespace inventory::recoveryscan

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace recoveryscan {
+namespace inventory::recoveryscan {
 
 bool RunLog::Open(const char* name, const char* startLine) {
   Close();
@@ -20,4 +20,4 @@ void RunLog::Close() {
   file_ = nullptr;
 }
 
-}  // namespace recoveryscan
+}  // namespace inventory::recoveryscan

@@ -1,7 +1,7 @@
 #pragma once
 #include "platform/files.h"
 
-namespace recoveryscan {
+namespace inventory::recoveryscan {
 
 // The run log: one text-mode stream at a time, so each "\n" of a message
 // reaches the file as CR LF. Messages written while no log is open (none
@@ -25,4 +25,4 @@ class RunLog {
   platform::TextFile* file_ = nullptr;
 };
 
-}  // namespace recoveryscan
+}  // namespace inventory::recoveryscan

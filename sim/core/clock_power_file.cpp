@@ -1,16 +1,17 @@
-// The "clock" and "power" sections of the machine file.
-#include "sim/core/machine_file.h"
+#include "sim/core/clock_power_file.h"
 
 namespace sim {
 
-bool LoadClockSection(const Json& value, Machine& machine, const LoadContext&, std::string* error) {
+bool LoadClockSection(const Json& value, SimClock& clock, std::string* error) {
   if (!ExpectType(value, Json::value_t::object, "\"clock\"", error)) return false;
   for (const auto& [key, item] : value.items()) {
     const std::string where = "clock \"" + key + "\"";
     if (key == "tickCount") {
-      if (!ExpectNumber(item, where, 0xFFFFFFFFu, &machine.clock.tickCountAtStart, error)) return false;
+      if (!ExpectNumber(item, where, 0xFFFFFFFFu, &clock.tickCountAtStart, error))
+        return false;
     } else if (key == "auxTransactionMicroseconds") {
-      if (!ExpectNumber(item, where, 1000000, &machine.clock.auxTransactionMicroseconds, error)) return false;
+      if (!ExpectNumber(item, where, 1000000, &clock.auxTransactionMicroseconds, error))
+        return false;
     } else {
       *error = "clock: unknown key \"" + key + "\"";
       return false;
@@ -19,15 +20,15 @@ bool LoadClockSection(const Json& value, Machine& machine, const LoadContext&, s
   return true;
 }
 
-bool LoadPowerSection(const Json& value, Machine& machine, const LoadContext&, std::string* error) {
+bool LoadPowerSection(const Json& value, PowerSupply& power, std::string* error) {
   const char* const kLine[] = {"offline", "online", "unknown", "fails"};
   const std::uint8_t kStatus[] = {0, 1, 255, 0};
   if (ExpectType(value, Json::value_t::object, "\"power\"", error) && value.size() == 1 &&
       value.contains("acLine") && value["acLine"].is_string()) {
     for (int i = 0; i < 4; ++i) {
       if (value["acLine"] != kLine[i]) continue;
-      machine.power.acLineStatus = kStatus[i];
-      machine.power.fails = i == 3;
+      power.acLineStatus = kStatus[i];
+      power.fails = i == 3;
       return true;
     }
   }

@@ -60,28 +60,3 @@ void ResetHandles() {
 }  // namespace sim
 
 platform::Status platform::LastError() { return sim::LastErrorSlot(); }
-
-namespace sim {
-
-bool IsDeviceName(const std::u16string& name) {
-  return name.rfind(u"\\\\.\\", 0) == 0 || name.rfind(u"\\\\?\\", 0) == 0;
-}
-
-bool HostPath(const std::u16string& name, std::string* path) {
-  std::u16string rest = name;
-  std::string prefix;
-  if (rest.size() >= 2 && rest[1] == u':') {
-    if (rest[0] != u'C' && rest[0] != u'c') return false;
-    prefix = CurrentMachine().driveC;
-    rest = rest.substr(2);
-    if (rest.empty() || rest[0] != u'\\') rest = u"\\" + rest;  // C:x means C:\x here
-  }
-  std::string tail = Utf16ToUtf8(rest);
-  for (char& c : tail) {
-    if (c == '\\') c = '/';
-  }
-  *path = prefix + tail;
-  return !path->empty();
-}
-
-}  // namespace sim

@@ -7,10 +7,12 @@
 
 #include "platform/clock.h"
 #include "platform/status.h"
+#include "sim/models/devices/devices.h"
 #include "sim/models/gpu/intel/cui.h"
+#include "sim/models/installer/products.h"
 #include "sim/models/panel/panel.h"
-#include "sim/models/storage/disks.h"
 #include "sim/models/registry/registry_store.h"
+#include "sim/models/storage/disks.h"
 #include "sim/models/storage/rst_controller.h"
 #include "sim/models/wmi/wmi_model.h"
 
@@ -18,23 +20,6 @@
 namespace sim {
 
 enum class Wow64Api { Present, Missing, Fails };
-
-// A device name that CreateFileW can open ("\\.\Name").
-struct Device {
-  std::u16string name;
-  bool readWrite = true;  // false: opening it with read or write access is refused
-};
-
-// A product registered with the Windows Installer.
-enum class InstallContext { Machine, UserUnmanaged, UserManaged };
-struct InstalledProduct {
-  std::string productCode;  // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}"
-  std::string upgradeCode;  // same form; empty: none
-  InstallContext context = InstallContext::Machine;
-  std::map<std::string, std::string> properties;     // UTF-8 text by property name
-  std::map<std::string, platform::Status> failures;  // property queries that fail with a code
-  bool unterminated = false;  // misbehaves: answers fill the buffer with no terminator
-};
 
 // Simulated time passes only when a program sleeps or a bus transaction
 // takes its time, so waits and time-outs are exact and repeatable.

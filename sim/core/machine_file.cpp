@@ -2,22 +2,18 @@
 
 #include <cstdio>
 
+#include "sim/core/clock_power_file.h"
 #include "sim/core/text_codec.h"
+#include "sim/models/devices/devices_file.h"
+#include "sim/models/gpu/intel/cui_file.h"
+#include "sim/models/installer/installer_file.h"
+#include "sim/models/panel/panel_file.h"
+#include "sim/models/registry/registry_file.h"
+#include "sim/models/storage/storage_file.h"
+#include "sim/models/wmi/wmi_file.h"
 
 namespace sim {
 namespace {
-
-const char* TypeName(Json::value_t type) {
-  switch (type) {
-    case Json::value_t::object: return "an object";
-    case Json::value_t::array: return "an array";
-    case Json::value_t::string: return "a string";
-    case Json::value_t::boolean: return "true or false";
-    case Json::value_t::number_unsigned:
-    case Json::value_t::number_integer: return "a whole number";
-    default: return "another type";
-  }
-}
 
 bool LoadWindows(const Json& value, Machine& machine, const LoadContext&, std::string* error) {
   if (value.is_number_integer() && (value.get<int>() == 64 || value.get<int>() == 32)) {
@@ -84,14 +80,18 @@ bool LoadTrace(const Json& value, Machine& machine, const LoadContext& context, 
   return true;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 bool LoadComment(const Json&, Machine&, const LoadContext&, std::string*) { return true; }
+
+// A model's section: its loader and saver work on the model's part of the
+// machine alone.
+template <auto part, auto load>
+bool LoadPart(const Json& value, Machine& machine, const LoadContext&, std::string* error) {
+  return load(value, machine.*part, error);
+}
+template <auto part, auto save>
+void SavePart(const Machine& machine, Json& value) {
+  save(machine.*part, value);
+}
 
 const Section kSections[] = {
     {"comment", LoadComment, nullptr},
@@ -102,73 +102,22 @@ const Section kSections[] = {
     {"parentConsole", LoadParentConsole, nullptr},
     {"driveC", LoadDriveC, nullptr},
     {"trace", LoadTrace, nullptr},
-    {"registry", LoadRegistrySection, SaveRegistrySection},
-    {"devices", LoadDevicesSection, nullptr},
-    {"installer", LoadInstallerSection, nullptr},
-    {"disks", LoadDisksSection, nullptr},
-    {"diskListError", LoadDiskListErrorSection, nullptr},
-    {"rstControllers", LoadRstSection, SaveRstSection},
-    {"wmi", LoadWmiSection, nullptr},
-    {"panel", LoadPanelSection, nullptr},
-    {"intelGpu", LoadIntelGpuSection, nullptr},
-    {"clock", LoadClockSection, nullptr},
-    {"power", LoadPowerSection, nullptr},
+    {"registry", LoadPart<&Machine::registry, LoadRegistrySection>,
+     SavePart<&Machine::registry, SaveRegistrySection>},
+    {"devices", LoadPart<&Machine::devices, LoadDevicesSection>, nullptr},
+    {"installer", LoadPart<&Machine::installerProducts, LoadInstallerSection>, nullptr},
+    {"disks", LoadPart<&Machine::diskList, LoadDisksSection>, nullptr},
+    {"diskListError", LoadPart<&Machine::diskList, LoadDiskListErrorSection>, nullptr},
+    {"rstControllers", LoadPart<&Machine::rst, LoadRstSection>,
+     SavePart<&Machine::rst, SaveRstSection>},
+    {"wmi", LoadPart<&Machine::wmi, LoadWmiSection>, nullptr},
+    {"panel", LoadPart<&Machine::panel, LoadPanelSection>, nullptr},
+    {"intelGpu", LoadPart<&Machine::intelGpu, LoadIntelGpuSection>, nullptr},
+    {"clock", LoadPart<&Machine::clock, LoadClockSection>, nullptr},
+    {"power", LoadPart<&Machine::power, LoadPowerSection>, nullptr},
 };
 
 }  // namespace
-
-bool ExpectType(const Json& value, Json::value_t type, const std::string& where, std::string* error) {
-  const bool match = value.type() == type ||
-                     (type == Json::value_t::number_integer && value.is_number_integer());
-  if (!match) *error = where + " must be " + TypeName(type);
-  return match;
-}
-
-bool ExpectNumber(const Json& value, const std::string& where, std::uint32_t limit,
-                  std::uint32_t* out, std::string* error) {
-  if (!value.is_number_integer() || value.get<long long>() < 0 ||
-      value.get<unsigned long long>() > limit) {
-    *error = where + " must be a whole number from 0 to " + std::to_string(limit);
-    return false;
-  }
-  *out = value.get<std::uint32_t>();
-  return true;
-}
-
-bool ExpectNumberOrHex(const Json& value, const std::string& where, std::uint32_t limit,
-                       std::uint32_t* out, std::string* error) {
-  if (!value.is_string()) return ExpectNumber(value, where, limit, out, error);
-  const std::string text = value.get<std::string>();
-  unsigned long long number = 0;
-  bool valid = text.size() > 2 && text.size() <= 10 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-  for (std::size_t i = 2; valid && i < text.size(); ++i) {
-    const char c = text[i];
-    const int digit = HexDigit(c);
-    valid = digit >= 0;
-    number = number * 16 + static_cast<unsigned>(digit);
-  }
-  if (!valid || number > limit) {
-    *error = where + " must be a whole number from 0 to " + std::to_string(limit) + ", or 0x and hexadecimal digits";
-    return false;
-  }
-  *out = static_cast<std::uint32_t>(number);
-  return true;
-}
-
-bool ParseHex(const std::string& hex, std::vector<std::uint8_t>* bytes) {
-  std::string compact;
-  for (char c : hex) {
-    if (c != ' ') compact += c;
-  }
-  if (compact.size() % 2 != 0) return false;
-  bytes->clear();
-  for (std::size_t i = 0; i < compact.size(); i += 2) {
-    const int hi = HexDigit(compact[i]), lo = HexDigit(compact[i + 1]);
-    if (hi < 0 || lo < 0) return false;
-    bytes->push_back(static_cast<std::uint8_t>(hi * 16 + lo));
-  }
-  return true;
-}
 
 bool LoadMachineJson(const Json& document, Machine& machine, const LoadContext& context,
                      std::string* error) {

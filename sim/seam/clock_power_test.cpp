@@ -23,10 +23,13 @@ TEST(SimulatedClockTest, OnlySleepingMovesTime) {
 }
 
 TEST(SimulatedPowerTest, AnswersTheMachinesLineStatus) {
-  const std::pair<const char*, int> cases[] = {{"online", 1}, {"offline", 0}, {"unknown", 255}, {"fails", -1}};
+  const std::pair<const char*, int> cases[] = {
+      {"online", 1}, {"offline", 0}, {"unknown", 255}, {"fails", -1}};
   for (const auto& [line, status] : cases) {
     std::string error;
-    ASSERT_TRUE(sim::UseMachineText(std::string(R"({"power": {"acLine": ")") + line + "\"}}", "", &error)) << error;
+    ASSERT_TRUE(
+        sim::UseMachineText(std::string(R"({"power": {"acLine": ")") + line + "\"}}", "", &error))
+        << error;
     platform::PowerStatus power{};
     EXPECT_EQ(platform::GetSystemPowerStatus(&power), status >= 0) << line;
     if (status >= 0) {

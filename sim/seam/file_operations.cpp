@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -28,10 +29,23 @@ bool CopyBytes(const std::string& from, const std::string& to) {
 
 namespace platform {
 
+// The host's current directory by its Windows name: below C:\ when it lies
+// in the drive folder, else "." (no other drive exists), which still names
+// it for every path built on it.
 std::uint32_t GetCurrentDirectoryA(std::uint32_t size, char* buffer) {
   char host[4096];
   if (::getcwd(host, sizeof host) == nullptr) return 0;
-  const std::string ansi = sim::Utf8ToAnsi(host);
+  std::error_code error;
+  const std::filesystem::path drive = std::filesystem::weakly_canonical(sim::CurrentMachine().driveC, error);
+  const std::filesystem::path below = std::filesystem::path(host).lexically_relative(drive);
+  std::string name = ".";
+  if (!error && !below.empty() && *below.begin() != "..") {
+    name = below == "." ? "C:\\" : "C:\\" + below.generic_string();
+    for (char& c : name) {
+      if (c == '/') c = '\\';
+    }
+  }
+  const std::string ansi = sim::Utf8ToAnsi(name);
   if (ansi.size() + 1 > size) return static_cast<std::uint32_t>(ansi.size() + 1);
   std::memcpy(buffer, ansi.c_str(), ansi.size() + 1);
   return static_cast<std::uint32_t>(ansi.size());

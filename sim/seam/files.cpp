@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "common/ascii_case.h"
 #include "sim/core/handles.h"
+#include "sim/core/host_path.h"
 #include "sim/core/machine.h"
 #include "sim/seam/storage_devices.h"
 #include "sim/core/text_codec.h"
@@ -57,7 +58,7 @@ OpenResult OpenHostFile(const std::u16string& name, std::uint32_t access, std::u
                         std::uint32_t disposition) {
   OpenResult result;
   std::string path;
-  if (!sim::HostPath(name, &path)) {
+  if (!sim::HostPath(name, sim::CurrentMachine().driveC, &path)) {
     result.status = kErrorPathNotFound;
     return result;
   }

@@ -20,7 +20,8 @@ namespace api = platform::intel_cui;
 using platform::HResult;
 
 // The class id the simulated machine registers the ProgID under.
-constexpr platform::Guid kCuiClassId = {0x3C1D5A2E, 0x7B41, 0x4E0F, {0x9A, 0x62, 0x1D, 0x8C, 0x4B, 0x53, 0x75, 0x10}};
+constexpr platform::Guid kCuiClassId = {
+    0x3C1D5A2E, 0x7B41, 0x4E0F, {0x9A, 0x62, 0x1D, 0x8C, 0x4B, 0x53, 0x75, 0x10}};
 constexpr HResult kENotImpl = static_cast<HResult>(0x80004001u);
 
 std::string Hex8(std::uint32_t value) {
@@ -43,7 +44,9 @@ std::string AuxLine(const panel::AuxRequest& request, const panel::AuxAnswer& an
   const bool native = panel::IsNative(request.command);
   const bool read = panel::IsRead(request.command);
   std::string line = native ? "aux.native " : "aux.i2c ";
-  line += read ? "read " : (request.command & 0x3) == panel::kI2cWriteStatus ? "write-status " : "write ";
+  line += read                                                ? "read "
+          : (request.command & 0x3) == panel::kI2cWriteStatus ? "write-status "
+                                                              : "write ";
   if (native) {
     char address[16];
     std::snprintf(address, sizeof address, "0x%05X", request.address);
@@ -54,27 +57,38 @@ std::string AuxLine(const panel::AuxRequest& request, const panel::AuxAnswer& an
     line += address;
     line += panel::HasMot(request.command) ? " mot=1" : " mot=0";
   }
-  line += read ? " count=" + std::to_string(request.length) : " bytes=" + Bytes(request.data, request.length);
+  line += read ? " count=" + std::to_string(request.length)
+               : " bytes=" + Bytes(request.data, request.length);
   switch (answer.reply) {
-    case panel::AuxReply::Ack: line += " -> ack"; break;
-    case panel::AuxReply::Nack: line += " -> nack"; break;
-    case panel::AuxReply::Defer: line += " -> defer"; break;
+    case panel::AuxReply::Ack:
+      line += " -> ack";
+      break;
+    case panel::AuxReply::Nack:
+      line += " -> nack";
+      break;
+    case panel::AuxReply::Defer:
+      line += " -> defer";
+      break;
   }
-  if (read && answer.reply == panel::AuxReply::Ack) line += " bytes=" + Bytes(answer.data, answer.count);
+  if (read && answer.reply == panel::AuxReply::Ack)
+    line += " bytes=" + Bytes(answer.data, answer.count);
   return line;
 }
 
-std::string BlockLine(bool set, const platform::Guid& block, std::uint32_t size, const std::uint8_t* before,
-                      const std::uint8_t* after, HResult result, std::uint32_t error) {
+std::string BlockLine(bool set, const platform::Guid& block, std::uint32_t size,
+                      const std::uint8_t* before, const std::uint8_t* after, HResult result,
+                      std::uint32_t error) {
   std::string line = set ? "cui.SetDataBlock " : "cui.GetDataBlock ";
   if (block == api::kAuxBlockId && size == api::kAuxBlockSize) {
     line += "aux device=" + Hex8(Word(before, 0)) + " code=" + std::to_string(Word(before, 1)) +
             " count=" + std::to_string(Word(before, 2)) + " address=" + HexNumber(Word(before, 3));
   } else if (block == api::kPowerBlockId && size == api::kPowerBlockSize) {
-    line += "power source=" + std::to_string(Word(before, 0)) + " operation=" + std::to_string(Word(before, 1)) +
+    line += "power source=" + std::to_string(Word(before, 0)) +
+            " operation=" + std::to_string(Word(before, 1)) +
             " word8=" + std::to_string(Word(before, 2)) + " word12=" + HexNumber(Word(before, 3)) +
             " mask=" + HexNumber(Word(before, 5)) + " features=" + HexNumber(Word(before, 6)) +
-            " word160=" + std::to_string(Word(before, 40)) + " word172=" + std::to_string(Word(before, 43));
+            " word160=" + std::to_string(Word(before, 40)) +
+            " word172=" + std::to_string(Word(before, 43));
   } else {
     line += "size=" + std::to_string(size);
   }
@@ -86,43 +100,49 @@ std::string BlockLine(bool set, const platform::Guid& block, std::uint32_t size,
   return line;
 }
 
-HResult DataBlock(bool set, platform::Guid block, std::uint32_t size, std::uint8_t* record, std::uint32_t* error) {
+HResult DataBlock(bool set, platform::Guid block, std::uint32_t size, std::uint8_t* record,
+                  std::uint32_t* error) {
   if (record == nullptr || error == nullptr) return platform::kEPointer;
   Machine& machine = CurrentMachine();
   if (!machine.intelGpu) return platform::kEFail;
   std::vector<std::uint8_t> before(record, record + (size < 180 ? size : 180));
   before.resize(180);
-  const intel::BlockAnswer answer =
-      intel::DataBlock(*machine.intelGpu, machine.panel, machine.clock.microseconds, set, block, size, record);
+  const intel::BlockAnswer answer = intel::DataBlock(
+      *machine.intelGpu, machine.panel, machine.clock.microseconds, set, block, size, record);
   if (answer.busUsed) {
     Trace(AuxLine(answer.request, answer.bus));
     machine.clock.microseconds += machine.clock.auxTransactionMicroseconds;
   }
   if (!platform::Failed(answer.result)) *error = answer.error;
-  Trace(BlockLine(set, block, size, before.data(), platform::Failed(answer.result) ? nullptr : record,
-                  answer.result, answer.error));
+  Trace(BlockLine(set, block, size, before.data(),
+                  platform::Failed(answer.result) ? nullptr : record, answer.result, answer.error));
   return answer.result;
 }
 
-HResult PLATFORM_STDCALL GetDataBlock(platform::ComInterface*, platform::Guid block, std::uint32_t size,
-                                      std::uint8_t* record, std::uint32_t* error) {
+HResult PLATFORM_STDCALL GetDataBlock(platform::ComInterface*, platform::Guid block,
+                                      std::uint32_t size, std::uint8_t* record,
+                                      std::uint32_t* error) {
   return DataBlock(false, block, size, record, error);
 }
 
-HResult PLATFORM_STDCALL SetDataBlock(platform::ComInterface*, platform::Guid block, std::uint32_t size,
-                                      std::uint8_t* record, std::uint32_t* error) {
+HResult PLATFORM_STDCALL SetDataBlock(platform::ComInterface*, platform::Guid block,
+                                      std::uint32_t size, std::uint8_t* record,
+                                      std::uint32_t* error) {
   return DataBlock(true, block, size, record, error);
 }
 
-HResult PLATFORM_STDCALL EnumAttachedDevices(platform::ComInterface*, platform::Bstr display, std::uint32_t index,
-                                             std::uint32_t* id, std::uint32_t* type, std::uint32_t* status) {
-  if (display == nullptr || id == nullptr || type == nullptr || status == nullptr) return platform::kEPointer;
+HResult PLATFORM_STDCALL EnumAttachedDevices(platform::ComInterface*, platform::Bstr display,
+                                             std::uint32_t index, std::uint32_t* id,
+                                             std::uint32_t* type, std::uint32_t* status) {
+  if (display == nullptr || id == nullptr || type == nullptr || status == nullptr)
+    return platform::kEPointer;
   const Machine& machine = CurrentMachine();
   if (!machine.intelGpu) return platform::kEFail;
   const std::u16string name(display);
   const intel::EnumAnswer answer = intel::EnumAttachedDevices(*machine.intelGpu, name, index);
-  std::string line = "cui.EnumAttachedDevices \"" + Utf16ToUtf8(name) + "\" index=" + std::to_string(index) +
-                     " -> " + Hex8(static_cast<std::uint32_t>(answer.result));
+  std::string line = "cui.EnumAttachedDevices \"" + Utf16ToUtf8(name) +
+                     "\" index=" + std::to_string(index) + " -> " +
+                     Hex8(static_cast<std::uint32_t>(answer.result));
   if (answer.result == platform::kSOk) {
     *id = answer.id;
     *type = answer.type;
@@ -159,11 +179,14 @@ const MethodTable methodTable;
 class CuiObject : public SimulatedComObject {
  public:
   CuiObject() : SimulatedComObject(methodTable.entries) {}
-  bool Implements(const platform::Guid& interfaceId) const override { return interfaceId == api::kInterfaceId; }
+  bool Implements(const platform::Guid& interfaceId) const override {
+    return interfaceId == api::kInterfaceId;
+  }
 };
 
 HResult Create(const platform::Guid& interfaceId, platform::ComInterface** object) {
-  if (!(interfaceId == api::kInterfaceId) && !(interfaceId == platform::kIidUnknown)) return platform::kENoInterface;
+  if (!(interfaceId == api::kInterfaceId) && !(interfaceId == platform::kIidUnknown))
+    return platform::kENoInterface;
   *object = Publish(std::make_unique<CuiObject>());
   return platform::kSOk;
 }

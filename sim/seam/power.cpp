@@ -1,5 +1,6 @@
 // The power status of the simulated machine.
 #include "platform/power.h"
+
 #include "sim/core/machine.h"
 
 namespace platform {

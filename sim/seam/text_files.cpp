@@ -4,6 +4,7 @@
 
 #include "platform/files.h"
 #include "sim/core/handles.h"
+#include "sim/core/host_path.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
 #include "sim/core/text_stream.h"
@@ -37,8 +38,13 @@ TextFile* OpenTextFile(const char* path, const char* mode) {
   binaryMode += 'b';
   std::u16string wide;
   for (const char* p = path; *p != 0; ++p) wide += sim::AnsiByteToWide(static_cast<unsigned char>(*p));
-  std::FILE* file = sim::HostPath(wide, &hostPath) ? std::fopen(hostPath.c_str(), binaryMode.c_str())
-                                                   : nullptr;
+  std::FILE* file = nullptr;
+  if (sim::HostPath(wide, sim::CurrentMachine().driveC, &hostPath)) {
+    file = std::fopen(hostPath.c_str(), binaryMode.c_str());
+  } else {
+    // A device or network name is no file the C runtime can open here.
+    sim::SetLastError(sim::IsDeviceName(wide) ? kErrorFileNotFound : kErrorPathNotFound);
+  }
   sim::Trace("file.text " + sim::Utf16ToUtf8(wide) + " mode=" + mode + " -> " +
              (file != nullptr ? "0" : "failed"));
   if (file == nullptr) return nullptr;

@@ -44,8 +44,8 @@ void KSX_AUX_CTRL_OBJ::SetOptions(std::uint32_t flags) {
   writeHeaderEachTx = (flags & kFlagWriteHeaderEachTx) != 0;
 }
 
-AuxStatus KSX_AUX_CTRL_OBJ::OffsetRead(std::int32_t display, std::uint8_t hi, std::uint8_t lo, std::uint8_t* data,
-                                       std::uint32_t length) {
+AuxStatus KSX_AUX_CTRL_OBJ::OffsetRead(std::int32_t display, std::uint8_t hi, std::uint8_t lo,
+                                       std::uint8_t* data, std::uint32_t length) {
   if (!OpenOn(kGpuIntel) || length == 0) return kFailed;
   return IntelOffsetTransfer(display, hi, lo, nullptr, data, length);
 }
@@ -66,14 +66,14 @@ AuxStatus KSX_AUX_CTRL_OBJ::RawWrite(const std::uint8_t* data, std::uint32_t len
   return IntelI2cWrite(channel.displayType, channel.i2cAddress, 0, 0, data, length, 2);
 }
 
-AuxStatus KSX_AUX_CTRL_OBJ::NativeRead(std::int32_t display, std::uint32_t address, std::uint8_t* data,
-                                       std::uint32_t length) {
+AuxStatus KSX_AUX_CTRL_OBJ::NativeRead(std::int32_t display, std::uint32_t address,
+                                       std::uint8_t* data, std::uint32_t length) {
   if (!OpenOn(kGpuIntel)) return kFailed;
   return IntelNative(display, address, nullptr, data, length);
 }
 
-AuxStatus KSX_AUX_CTRL_OBJ::NativeWrite(std::int32_t display, std::uint32_t address, const std::uint8_t* data,
-                                        std::uint32_t length) {
+AuxStatus KSX_AUX_CTRL_OBJ::NativeWrite(std::int32_t display, std::uint32_t address,
+                                        const std::uint8_t* data, std::uint32_t length) {
   if (!OpenOn(kGpuIntel)) return kFailed;
   return IntelNative(display, address, data, nullptr, length);
 }

@@ -50,11 +50,12 @@ struct KSX_AUX_CTRL_OBJ {
 
   AuxStatus OffsetRead(std::int32_t display, std::uint8_t hi, std::uint8_t lo, std::uint8_t* data,
                        std::uint32_t length);
-  AuxStatus OffsetWrite(std::int32_t display, std::uint8_t hi, std::uint8_t lo, const std::uint8_t* data,
-                        std::uint32_t length);
+  AuxStatus OffsetWrite(std::int32_t display, std::uint8_t hi, std::uint8_t lo,
+                        const std::uint8_t* data, std::uint32_t length);
   AuxStatus RawRead(std::uint8_t* data, std::uint32_t length);
   AuxStatus RawWrite(const std::uint8_t* data, std::uint32_t length);
-  AuxStatus NativeRead(std::int32_t display, std::uint32_t address, std::uint8_t* data, std::uint32_t length);
+  AuxStatus NativeRead(std::int32_t display, std::uint32_t address, std::uint8_t* data,
+                       std::uint32_t length);
   AuxStatus NativeWrite(std::int32_t display, std::uint32_t address, const std::uint8_t* data,
                         std::uint32_t length);
 
@@ -66,18 +67,22 @@ struct KSX_AUX_CTRL_OBJ {
   void IntelClose();
   void ReadPowerFeatures(std::uint32_t* record);
   AuxStatus FindDisplayId(std::int32_t display, std::uint32_t* id);
-  // The identifier from the read (or write) cache, looked up when it has none for this display type.
+  // The identifier from the read (or write) cache, looked up when it has none for this display
+  // type.
   AuxStatus CachedDisplayId(bool forWrite, std::int32_t display, std::uint32_t* id);
   platform::HResult SubmitAux(IntelAuxRecord& record, std::uint32_t* error);
   AuxStatus TransactAux(IntelAuxRecord& record);
-  AuxStatus IntelI2cRead(std::int32_t display, std::uint8_t address, std::uint8_t hi, std::uint8_t lo,
-                         std::uint8_t* data, std::uint32_t length, std::uint32_t readMode);
-  AuxStatus IntelI2cWrite(std::int32_t display, std::uint8_t address, std::uint8_t hi, std::uint8_t lo,
-                          const std::uint8_t* data, std::uint32_t length, std::uint32_t writeMode);
+  AuxStatus IntelI2cRead(std::int32_t display, std::uint8_t address, std::uint8_t hi,
+                         std::uint8_t lo, std::uint8_t* data, std::uint32_t length,
+                         std::uint32_t readMode);
+  AuxStatus IntelI2cWrite(std::int32_t display, std::uint8_t address, std::uint8_t hi,
+                          std::uint8_t lo, const std::uint8_t* data, std::uint32_t length,
+                          std::uint32_t writeMode);
   // Writes from `source` when it is given, else reads into `target`.
   // Offset transfers in pieces of 256 registers, the high offset byte counting up.
-  AuxStatus IntelOffsetTransfer(std::int32_t display, std::uint8_t hi, std::uint8_t lo, const std::uint8_t* source,
-                                std::uint8_t* target, std::uint32_t length);
+  AuxStatus IntelOffsetTransfer(std::int32_t display, std::uint8_t hi, std::uint8_t lo,
+                                const std::uint8_t* source, std::uint8_t* target,
+                                std::uint32_t length);
   AuxStatus IntelNative(std::int32_t display, std::uint32_t address, const std::uint8_t* source,
                         std::uint8_t* target, std::uint32_t length);
 };

@@ -44,8 +44,10 @@ std::int32_t PLATFORM_STDCALL KSXAUX_NativeAuxAccess(KSXAUX_NATIVE_PARAM* param)
   auxControl.SetRequestBytes(kFullRequest);
   auxControl.SelectDisplay(openParams.displayType);
   const std::int32_t display = openParams.displayType;
-  return Result(param->isWrite == 0 ? auxControl.NativeRead(display, param->dpcdAddress, param->data, param->length)
-                                    : auxControl.NativeWrite(display, param->dpcdAddress, param->data, param->length));
+  return Result(
+      param->isWrite == 0
+          ? auxControl.NativeRead(display, param->dpcdAddress, param->data, param->length)
+          : auxControl.NativeWrite(display, param->dpcdAddress, param->data, param->length));
 }
 
 std::int32_t PLATFORM_STDCALL KSXAUX_I2COverAuxAccess(KSXAUX_I2C_PARAM* param) {
@@ -61,13 +63,16 @@ std::int32_t PLATFORM_STDCALL KSXAUX_I2COverAuxAccess(KSXAUX_I2C_PARAM* param) {
   const auto hi = static_cast<std::uint8_t>(param->offset >> 8);
   const auto lo = static_cast<std::uint8_t>(param->offset);
   switch (param->mode) {
-    case 2: return Result(auxControl.RawWrite(param->data, param->length));
-    case 3: return Result(auxControl.RawRead(param->data, param->length));
+    case 2:
+      return Result(auxControl.RawWrite(param->data, param->length));
+    case 3:
+      return Result(auxControl.RawRead(param->data, param->length));
     case 7:
       param->offset &= 0xFF;
       return Result(auxControl.OffsetRead(display, 0, lo, param->data, param->length));
     default:
-      return Result(param->isWrite == 0 ? auxControl.OffsetRead(display, hi, lo, param->data, param->length)
-                                        : auxControl.OffsetWrite(display, hi, lo, param->data, param->length));
+      return Result(param->isWrite == 0
+                        ? auxControl.OffsetRead(display, hi, lo, param->data, param->length)
+                        : auxControl.OffsetWrite(display, hi, lo, param->data, param->length));
   }
 }

@@ -47,8 +47,8 @@ constexpr std::uint32_t kRetryWaitMs = 5;
 // The power feature record, as 45 words; the bits that are switched off
 // while the channel is open.
 constexpr int kPowerWords = cui_api::kPowerBlockSize / 4;
-constexpr int kPowerSource = 0, kOperation = 1, kReserved8 = 2, kRestoreFlags = 3, kMask = 5, kFeatures = 6,
-              kTail160 = 40, kRestoreMark = 43;
+constexpr int kPowerSource = 0, kOperation = 1, kReserved8 = 2, kRestoreFlags = 3, kMask = 5,
+              kFeatures = 6, kTail160 = 40, kRestoreMark = 43;
 constexpr std::uint32_t kOperationGet = 3, kOperationSet = 1;
 constexpr std::uint32_t kSourceAc = 2, kSourceBattery = 1;
 constexpr std::uint32_t kFeature20 = 0x20, kFeature08 = 0x08;
@@ -66,7 +66,8 @@ bool IsGetRequest(std::uint32_t request) {
 
 std::uint32_t Smaller(std::uint32_t a, std::uint32_t b) { return a < b ? a : b; }
 
-void Fill(IntelAuxRecord& record, std::uint32_t request, const std::uint8_t* bytes, std::uint32_t count) {
+void Fill(IntelAuxRecord& record, std::uint32_t request, const std::uint8_t* bytes,
+          std::uint32_t count) {
   record.request = request;
   record.byteCount = count;
   if (count > 0) std::memcpy(record.data, bytes, count);
@@ -75,7 +76,8 @@ void Fill(IntelAuxRecord& record, std::uint32_t request, const std::uint8_t* byt
 platform::HResult PowerBlock(platform::ComInterface* cui, int method, std::uint32_t* record) {
   std::uint32_t error = 0;
   return platform::ComMethod<cui_api::DataBlockMethod>(cui, method)(
-      cui, cui_api::kPowerBlockId, cui_api::kPowerBlockSize, reinterpret_cast<std::uint8_t*>(record), &error);
+      cui, cui_api::kPowerBlockId, cui_api::kPowerBlockSize,
+      reinterpret_cast<std::uint8_t*>(record), &error);
 }
 
 }  // namespace
@@ -90,7 +92,9 @@ void ForgetIntelDisplayIds() {
 void KSX_AUX_CTRL_OBJ::ReadPowerFeatures(std::uint32_t* record) {
   std::memset(record, 0, cui_api::kPowerBlockSize);
   platform::PowerStatus power{};
-  record[kPowerSource] = platform::GetSystemPowerStatus(&power) && power.acLineStatus == 1 ? kSourceAc : kSourceBattery;
+  record[kPowerSource] = platform::GetSystemPowerStatus(&power) && power.acLineStatus == 1
+                             ? kSourceAc
+                             : kSourceBattery;
   record[kOperation] = kOperationGet;
   record[kReserved8] = 0;
   record[kTail160] = 3;
@@ -102,7 +106,8 @@ AuxStatus KSX_AUX_CTRL_OBJ::IntelOpen() {
   comInitialized = init == platform::kSOk || init == platform::kSFalse;
   cui = nullptr;
   if (platform::Failed(platform::CLSIDFromProgID(cui_api::kProgId, &cuiClassId)) ||
-      platform::Failed(platform::CoCreateInstance(cuiClassId, kClassContext, cui_api::kInterfaceId, &cui)) ||
+      platform::Failed(
+          platform::CoCreateInstance(cuiClassId, kClassContext, cui_api::kInterfaceId, &cui)) ||
       cui == nullptr) {
     cui = nullptr;
     if (comInitialized) platform::CoUninitialize();
@@ -146,7 +151,8 @@ void KSX_AUX_CTRL_OBJ::IntelClose() {
 
 AuxStatus KSX_AUX_CTRL_OBJ::FindDisplayId(std::int32_t display, std::uint32_t* id) {
   if (!OpenOn(kGpuIntel) || cui == nullptr) return kFailed;
-  const auto enumerate = platform::ComMethod<cui_api::EnumAttachedDevicesMethod>(cui, cui_api::kEnumAttachedDevices);
+  const auto enumerate =
+      platform::ComMethod<cui_api::EnumAttachedDevicesMethod>(cui, cui_api::kEnumAttachedDevices);
   for (char16_t n = u'1'; n <= u'3'; ++n) {
     char16_t name[] = u"\\\\.\\Display0";
     name[11] = n;
@@ -169,7 +175,8 @@ AuxStatus KSX_AUX_CTRL_OBJ::FindDisplayId(std::int32_t display, std::uint32_t* i
   return kFailed;
 }
 
-AuxStatus KSX_AUX_CTRL_OBJ::CachedDisplayId(bool forWrite, std::int32_t display, std::uint32_t* id) {
+AuxStatus KSX_AUX_CTRL_OBJ::CachedDisplayId(bool forWrite, std::int32_t display,
+                                            std::uint32_t* id) {
   DisplayIdCache& cache = forWrite ? writeIds : readIds;
   if (!cache.done || cache.displayType != display) {
     std::uint32_t found = 0;
@@ -188,7 +195,8 @@ platform::HResult KSX_AUX_CTRL_OBJ::SubmitAux(IntelAuxRecord& record, std::uint3
   if (record.byteCount > kRecordData) *error = kErrorTooLong;
   const int method = IsGetRequest(record.request) ? cui_api::kGetDataBlock : cui_api::kSetDataBlock;
   return platform::ComMethod<cui_api::DataBlockMethod>(cui, method)(
-      cui, cui_api::kAuxBlockId, cui_api::kAuxBlockSize, reinterpret_cast<std::uint8_t*>(&record), error);
+      cui, cui_api::kAuxBlockId, cui_api::kAuxBlockSize, reinterpret_cast<std::uint8_t*>(&record),
+      error);
 }
 
 // Errors 70 and 72 share one budget of three retries, 5 ms apart. Any
@@ -214,11 +222,12 @@ AuxStatus KSX_AUX_CTRL_OBJ::TransactAux(IntelAuxRecord& record) {
   }
 }
 
-AuxStatus KSX_AUX_CTRL_OBJ::IntelI2cRead(std::int32_t display, std::uint8_t address, std::uint8_t hi,
-                                         std::uint8_t lo, std::uint8_t* data, std::uint32_t length,
-                                         std::uint32_t readMode) {
+AuxStatus KSX_AUX_CTRL_OBJ::IntelI2cRead(std::int32_t display, std::uint8_t address,
+                                         std::uint8_t hi, std::uint8_t lo, std::uint8_t* data,
+                                         std::uint32_t length, std::uint32_t readMode) {
   IntelAuxRecord record{};
-  if (CachedDisplayId(false, display, &record.deviceId) != 0 || channel.requestBytes == 0) return kFailed;
+  if (CachedDisplayId(false, display, &record.deviceId) != 0 || channel.requestBytes == 0)
+    return kFailed;
   const std::uint8_t twoBytes[] = {hi, lo};
   const std::uint8_t* header = &lo;
   std::uint32_t headerBytes = 1;
@@ -242,7 +251,8 @@ AuxStatus KSX_AUX_CTRL_OBJ::IntelI2cRead(std::int32_t display, std::uint8_t addr
       sent += piece;
     }
   } else if (readMode != 4) {
-    Fill(record, readRepeatedStart || readMode == 5 ? kI2cWriteMot : kI2cWrite, header, headerBytes);
+    Fill(record, readRepeatedStart || readMode == 5 ? kI2cWriteMot : kI2cWrite, header,
+         headerBytes);
     if (const AuxStatus status = TransactAux(record)) return status;
   }
   platform::Sleep(1);
@@ -266,20 +276,24 @@ AuxStatus KSX_AUX_CTRL_OBJ::IntelI2cRead(std::int32_t display, std::uint8_t addr
   return 0;
 }
 
-AuxStatus KSX_AUX_CTRL_OBJ::IntelI2cWrite(std::int32_t display, std::uint8_t address, std::uint8_t hi,
-                                          std::uint8_t lo, const std::uint8_t* data, std::uint32_t length,
+AuxStatus KSX_AUX_CTRL_OBJ::IntelI2cWrite(std::int32_t display, std::uint8_t address,
+                                          std::uint8_t hi, std::uint8_t lo,
+                                          const std::uint8_t* data, std::uint32_t length,
                                           std::uint32_t writeMode) {
   IntelAuxRecord record{};
-  if (CachedDisplayId(true, display, &record.deviceId) != 0 || channel.requestBytes == 0) return kFailed;
+  if (CachedDisplayId(true, display, &record.deviceId) != 0 || channel.requestBytes == 0)
+    return kFailed;
   const std::uint32_t blockAddress = (address & 0xF0u) | ((hi * 2u) & 0x0Eu);
   if (writeHeaderEachTx) {
     const std::uint32_t headerBytes = writeMode == 1 ? 2 : 1;
     record.address = writeMode == 1 ? address : blockAddress;
     for (std::uint32_t done = 0; done < length;) {
       const std::uint32_t left = length - done;
-      const bool cut = channel.requestBytes > headerBytes && channel.requestBytes < left + headerBytes;
+      const bool cut =
+          channel.requestBytes > headerBytes && channel.requestBytes < left + headerBytes;
       const std::uint32_t dataBytes = cut ? channel.requestBytes - headerBytes : left;
-      if (headerBytes + dataBytes > kRecordData) return kFailed;  // never more than the record holds
+      if (headerBytes + dataBytes > kRecordData)
+        return kFailed;  // never more than the record holds
       std::uint8_t* at = record.data;
       if (writeMode == 1) *at++ = hi;
       *at++ = lo;
@@ -312,23 +326,25 @@ AuxStatus KSX_AUX_CTRL_OBJ::IntelI2cWrite(std::int32_t display, std::uint8_t add
   return 0;
 }
 
-AuxStatus KSX_AUX_CTRL_OBJ::IntelOffsetTransfer(std::int32_t display, std::uint8_t hi, std::uint8_t lo,
-                                                const std::uint8_t* source, std::uint8_t* target,
-                                                std::uint32_t length) {
+AuxStatus KSX_AUX_CTRL_OBJ::IntelOffsetTransfer(std::int32_t display, std::uint8_t hi,
+                                                std::uint8_t lo, const std::uint8_t* source,
+                                                std::uint8_t* target, std::uint32_t length) {
   for (std::uint32_t done = 0; done < length; ++hi) {
     const std::uint32_t piece = Smaller(length - done, kOffsetPiece);
     const std::uint8_t address = channel.i2cAddress;
-    const AuxStatus status = source != nullptr
-                                 ? IntelI2cWrite(display, address, hi, lo, source + done, piece, channel.mode)
-                                 : IntelI2cRead(display, address, hi, lo, target + done, piece, channel.mode);
+    const AuxStatus status =
+        source != nullptr
+            ? IntelI2cWrite(display, address, hi, lo, source + done, piece, channel.mode)
+            : IntelI2cRead(display, address, hi, lo, target + done, piece, channel.mode);
     if (status != 0) return status;
     done += piece;
   }
   return 0;
 }
 
-AuxStatus KSX_AUX_CTRL_OBJ::IntelNative(std::int32_t display, std::uint32_t address, const std::uint8_t* source,
-                                        std::uint8_t* target, std::uint32_t length) {
+AuxStatus KSX_AUX_CTRL_OBJ::IntelNative(std::int32_t display, std::uint32_t address,
+                                        const std::uint8_t* source, std::uint8_t* target,
+                                        std::uint32_t length) {
   IntelAuxRecord record{};
   if (FindDisplayId(display, &record.deviceId) != 0 || channel.requestBytes == 0) return kFailed;
   for (std::uint32_t done = 0; done < length;) {

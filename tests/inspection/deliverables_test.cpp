@@ -8,9 +8,13 @@
 #include <vector>
 
 #include "tests/inspection/pe_headers.h"
+#include "tests/support/build_present.h"
 #include "tests/support/process.h"
 
 namespace {
+
+const auto* const kWin32Build = ::testing::AddGlobalTestEnvironment(
+    new testsupport::BuildPresent("win32", std::string(SUITE_WIN32_DIR) + "/inventory/cleanupscan.exe"));
 
 constexpr int kWindowed = 2;
 constexpr int kConsole = 3;

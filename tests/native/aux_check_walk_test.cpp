@@ -34,13 +34,16 @@ class CheckWalk {
   }
 
  private:
-  static bool Read(std::uint32_t device, std::uint32_t reg, std::uint8_t* data, std::uint32_t length) {
-    dpaux::KSXAUX_I2C_PARAM record{44, 2, 1, 0, device, reg, data, length, 0, length < 2 ? length : 2, 0x40};
+  static bool Read(std::uint32_t device, std::uint32_t reg, std::uint8_t* data,
+                   std::uint32_t length) {
+    dpaux::KSXAUX_I2C_PARAM record{
+        44, 2, 1, 0, device, reg, data, length, 0, length < 2 ? length : 2, 0x40};
     return KSXAUX_I2COverAuxAccess(&record) == 0;
   }
   static bool Write(std::uint32_t device, std::uint32_t reg, std::vector<std::uint8_t> bytes) {
     const auto length = static_cast<std::uint32_t>(bytes.size());
-    dpaux::KSXAUX_I2C_PARAM record{44, 2, 1, 1, device, reg, bytes.data(), length, 0, length < 2 ? length : 2, 0};
+    dpaux::KSXAUX_I2C_PARAM record{
+        44, 2, 1, 1, device, reg, bytes.data(), length, 0, length < 2 ? length : 2, 0};
     return KSXAUX_I2COverAuxAccess(&record) == 0;
   }
   static bool ReadBack(std::uint8_t* bytes) {
@@ -51,7 +54,8 @@ class CheckWalk {
   bool Connect() {
     std::uint8_t byte = 0, echo[3] = {};
     Read(0xC2, 0x0201, &byte, 1);
-    if (!Write(0xC4, 0xFF0A, {0x01}) || !Write(0xC4, 0xFF07, {0x00, 0x88}) || !Write(0xC4, 0xFF08, {0x00, 0x89})) {
+    if (!Write(0xC4, 0xFF0A, {0x01}) || !Write(0xC4, 0xFF07, {0x00, 0x88}) ||
+        !Write(0xC4, 0xFF08, {0x00, 0x89})) {
       return false;
     }
     if (!Read(0xC2, 0x88, &byte, 1) || byte != 0x88) return false;

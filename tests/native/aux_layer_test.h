@@ -2,10 +2,8 @@
 // The AUX layer on a simulated laptop: an Intel GPU whose CUI object lists
 // the panel's devices, and the panel with its TCON and MCU. Each test starts
 // as a fresh process would: channel closed, no display identifiers cached.
-#include <nlohmann/json.hpp>
-
 #include <cstdio>
-
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -56,20 +54,24 @@ class AuxLayerTest : public SimTest {
     LoadMachine(machine.dump());
   }
 
-  std::int32_t Open(std::int32_t gpuType = dpaux::kGpuIntel, std::int32_t displayType = dpaux::kDisplayEdp) {
+  std::int32_t Open(std::int32_t gpuType = dpaux::kGpuIntel,
+                    std::int32_t displayType = dpaux::kDisplayEdp) {
     dpaux::KSXAUX_OPEN_PARAM open{16, gpuType, displayType, 0};
     return KSXAUX_OpenDll(&open);
   }
 
-  static dpaux::KSXAUX_I2C_PARAM I2c(std::uint32_t mode, std::uint32_t isWrite, std::uint32_t address,
-                                     std::uint32_t offset, std::uint8_t* data, std::uint32_t length,
+  static dpaux::KSXAUX_I2C_PARAM I2c(std::uint32_t mode, std::uint32_t isWrite,
+                                     std::uint32_t address, std::uint32_t offset,
+                                     std::uint8_t* data, std::uint32_t length,
                                      std::uint32_t requestBytes = 16, std::uint32_t flags = 0) {
-    return dpaux::KSXAUX_I2C_PARAM{44,     dpaux::kDisplayEdp, mode, isWrite, address, offset, data, length, 0,
-                                   requestBytes, flags};
+    return dpaux::KSXAUX_I2C_PARAM{
+        44, dpaux::kDisplayEdp, mode, isWrite, address, offset, data, length,
+        0,  requestBytes,       flags};
   }
-  static dpaux::KSXAUX_NATIVE_PARAM Native(std::uint32_t isWrite, std::uint32_t address, std::uint8_t* data,
-                                           std::uint32_t length) {
-    return dpaux::KSXAUX_NATIVE_PARAM{32, dpaux::kDisplayEdp, isWrite, address, data, length, 16, 0};
+  static dpaux::KSXAUX_NATIVE_PARAM Native(std::uint32_t isWrite, std::uint32_t address,
+                                           std::uint8_t* data, std::uint32_t length) {
+    return dpaux::KSXAUX_NATIVE_PARAM{32, dpaux::kDisplayEdp, isWrite, address, data, length, 16,
+                                      0};
   }
 
   // From this point on, what the trace holds.

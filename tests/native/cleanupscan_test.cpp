@@ -22,7 +22,7 @@ std::string Machine(const std::string& devices, const std::string& versionJson,
 
 class CleanupScanTest : public SimTest {
  protected:
-  int Run(const std::vector<std::u16string>& arguments = {}) { return cleanupscan::Run(arguments); }
+  int Run(const std::vector<std::u16string>& arguments = {}) { return inventory::cleanupscan::Run(arguments); }
 
   // The version attribute of the document, or "<empty form>".
   std::string Reported(const std::string& file = "OutputFile.xml") const {
@@ -127,7 +127,7 @@ TEST_F(CleanupScanTest, FallbackNameIsAFileInTheCurrentDirectory) {
 
 TEST_F(CleanupScanTest, ReadWriteRefusalOfVariantBStillFallsBack) {
   LoadMachine(Machine(R"({"name": "\\\\.\\Zerbix_2_5", "readWrite": false})", R"({"Version": "2.5.0"})"));
-  EXPECT_FALSE(cleanupscan::ProbeRemovalDriver(cleanupscan::ProbeVariant::B));
+  EXPECT_FALSE(inventory::cleanupscan::ProbeRemovalDriver(inventory::cleanupscan::ProbeVariant::B));
   Run();
   EXPECT_EQ(Reported(), "2.5.0");
 }

@@ -28,7 +28,7 @@ std::string Utf16Hex(char ch, int count) {
 
 class CoolingScanTest : public SimTest {
  protected:
-  int Run(const std::vector<std::u16string>& arguments = {}) { return coolingscan::Run(arguments); }
+  int Run(const std::vector<std::u16string>& arguments = {}) { return inventory::coolingscan::Run(arguments); }
 
   // The version attribute of the document, "<empty form>" or "<no document>".
   std::string Reported(const std::string& file = "OutputFile.xml") const {

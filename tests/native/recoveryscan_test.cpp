@@ -63,7 +63,7 @@ std::string AsciiHex(const std::string& text) {
 
 class RecoveryScanTest : public SimTest {
  protected:
-  int Run(const std::vector<std::string>& arguments) { return recoveryscan::Run(arguments); }
+  int Run(const std::vector<std::string>& arguments) { return inventory::recoveryscan::Run(arguments); }
 
   std::string Attribute(const std::string& file, const std::string& element,
                         const std::string& name) const {
@@ -349,8 +349,8 @@ class RegistrySpecTest : public ::testing::TestWithParam<SpecRow> {};
 
 TEST_P(RegistrySpecTest, SplitsHiveKeyAndValueOrRefuses) {
   const SpecRow& row = GetParam();
-  recoveryscan::RegistrySpec parsed;
-  ASSERT_EQ(recoveryscan::ParseRegistrySpec(row.valuePath.c_str(), &parsed), row.valid);
+  inventory::recoveryscan::RegistrySpec parsed;
+  ASSERT_EQ(inventory::recoveryscan::ParseRegistrySpec(row.valuePath.c_str(), &parsed), row.valid);
   if (!row.valid) return;
   EXPECT_EQ(parsed.hive, row.hive);
   EXPECT_EQ(std::string(parsed.keyPath), row.keyPath);
@@ -399,7 +399,7 @@ class OpenKeyForQueryTest : public RecoveryScanTest, public ::testing::WithParam
 TEST_P(OpenKeyForQueryTest, NamesTheViewOnlyUnderWow64) {
   LoadMachine(GetParam().machine);
   platform::RegKey key = 0;
-  recoveryscan::OpenKeyForQuery(platform::kHkeyLocalMachine, GetParam().keyPath.c_str(), &key);
+  inventory::recoveryscan::OpenKeyForQuery(platform::kHkeyLocalMachine, GetParam().keyPath.c_str(), &key);
   EXPECT_EQ(TraceOf("reg.open"), std::vector<std::string>{GetParam().traced});
 }
 
@@ -422,9 +422,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(RecoveryScanTest, CapitalNodeSpecReadsThe32BitKey) {
   LoadMachine(R"({"windows": 64, "registry": {"HKLM\\SOFTWARE\\WOW6432Node\\ORVO\\R": {"V": "10.1.20.300"}}})");
-  recoveryscan::RunLog log;
+  inventory::recoveryscan::RunLog log;
   std::string text;
-  EXPECT_EQ(recoveryscan::QueryRegistrySpec("HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432NODE\\ORVO\\R;V", &text, log),
+  EXPECT_EQ(inventory::recoveryscan::QueryRegistrySpec("HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432NODE\\ORVO\\R;V", &text, log),
             platform::kSuccess);
   EXPECT_EQ(text, "10.1.20.300");
 }
@@ -442,9 +442,9 @@ TEST_P(QueryRegistrySpecLogTest, LogsWhyNothingWasRead) {
   LoadMachine(R"({"windows": 64, "registry": {"HKLM\\SOFTWARE\\K": {"Other": "x"}}})");
   std::string text = "stale";
   {
-    recoveryscan::RunLog log;
+    inventory::recoveryscan::RunLog log;
     log.Open("run.log", "");
-    EXPECT_NE(recoveryscan::QueryRegistrySpec(GetParam().valuePath, &text, log), platform::kSuccess);
+    EXPECT_NE(inventory::recoveryscan::QueryRegistrySpec(GetParam().valuePath, &text, log), platform::kSuccess);
   }
   EXPECT_EQ(text, "");
   EXPECT_EQ(Read("run.log"), GetParam().logged);
@@ -471,9 +471,9 @@ class ReportInstallerResultTest : public RecoveryScanTest, public ::testing::Wit
 TEST_P(ReportInstallerResultTest, TellsTheDebuggerOrTheLog) {
   LoadMachine("{}");
   {
-    recoveryscan::RunLog log;
+    inventory::recoveryscan::RunLog log;
     log.Open("run.log", "");
-    EXPECT_EQ(recoveryscan::ReportInstallerResult(GetParam().code, log), GetParam().code);
+    EXPECT_EQ(inventory::recoveryscan::ReportInstallerResult(GetParam().code, log), GetParam().code);
   }
   EXPECT_EQ(DebugOutput(), GetParam().debugOutput);
   EXPECT_EQ(Read("run.log"), GetParam().logged);

@@ -150,6 +150,14 @@ TEST_F(ConfigTest, TheNameIsTakenFromTheCurrentDirectoryAndAnOverLongPathIsAMiss
   EXPECT_EQ(gConfig.GPU_TYPE, 0);
 }
 
+TEST_F(ConfigTest, ACurrentDirectoryOnTheCDriveIsNamedThere) {
+  sim::CurrentMachine().driveC = Path("");
+  testsupport::WriteFile(Path("a.ini"), "[GENERAL]\r\nGPU_TYPE=3\r\n");
+  tconprobe::LoadConfig("a.ini");
+  EXPECT_EQ(gConfig.GPU_TYPE, 3);
+  EXPECT_EQ(TraceOf("ini.read C:\\\\a.ini [GENERAL] \"GPU_TYPE\"").size(), 1u) << Read("trace.txt");
+}
+
 TEST_F(ConfigTest, TheProfileOverridesWhatTheFileSaid) {
   Load("TCON_ADDR=0x10\r\nTCON_INIT_FLOW=2\r\nROM_CKS_COUNT=9\r\nCHK_LOG=1\r\nDEBUG_LOG=1\r\n"
        "ROM_CKS_ADDR_3=0x33\r\nROM_VER_ADDRH=4\r\nFLASH_PROG_ADDR=0xD000\r\n");

@@ -12,7 +12,7 @@ class Wow64Test : public SimTest, public ::testing::WithParamInterface<Wow64Case
 
 TEST_P(Wow64Test, AnswersYesOnlyWhenTheFunctionExistsAndSaysTrue) {
   LoadMachine(GetParam().machine);
-  EXPECT_EQ(IsRunningUnderWow64(), GetParam().expected);
+  EXPECT_EQ(inventory::IsRunningUnderWow64(), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -4,10 +4,15 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "tests/support/build_present.h"
+
 namespace winetest {
 namespace {
 
 const char* kWineLoader = "/usr/lib/wine/wine64";
+
+const auto* const kWin64Build = ::testing::AddGlobalTestEnvironment(
+    new testsupport::BuildPresent("win64", std::string(SUITE_WIN64_DIR) + "/inventory/cleanupscan.exe"));
 
 std::string ReadPrefix() {
   const char* state = std::getenv("WINE_STATE_DIR");

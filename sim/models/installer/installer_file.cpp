@@ -1,7 +1,8 @@
 // The "installer" section of the machine file (described in sim/README.md):
 // products registered with the Windows Installer.
+#include "sim/models/installer/installer_file.h"
+
 #include "sim/core/guid.h"
-#include "sim/core/machine_file.h"
 
 namespace sim {
 namespace {
@@ -74,7 +75,7 @@ bool LoadProduct(const Json& item, const std::string& where, InstalledProduct* p
 
 }  // namespace
 
-bool LoadInstallerSection(const Json& section, Machine& machine, const LoadContext&,
+bool LoadInstallerSection(const Json& section, std::vector<InstalledProduct>& products,
                           std::string* error) {
   if (!ExpectType(section, Json::value_t::object, "\"installer\"", error)) return false;
   for (const auto& [key, value] : section.items()) {
@@ -88,7 +89,7 @@ bool LoadInstallerSection(const Json& section, Machine& machine, const LoadConte
       if (!LoadProduct(value[i], "installer product " + std::to_string(i + 1), &product, error)) {
         return false;
       }
-      machine.installerProducts.push_back(std::move(product));
+      products.push_back(std::move(product));
     }
   }
   return true;

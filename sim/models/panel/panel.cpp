@@ -5,9 +5,12 @@ namespace {
 
 RegisterDevice* DeviceOf(Panel& panel, Device which) {
   switch (which) {
-    case Device::Tcon: return &panel.tcon;
-    case Device::Mcu: return &panel.mcu.device;
-    default: return nullptr;
+    case Device::Tcon:
+      return &panel.tcon;
+    case Device::Mcu:
+      return &panel.mcu.device;
+    default:
+      return nullptr;
   }
 }
 
@@ -28,7 +31,8 @@ std::optional<AuxReply> TakeFault(const Panel& panel) {
 void Publish(Panel& panel, std::uint16_t at, std::uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) {
     const int shift = 8 * (bytes - 1 - i);
-    panel.tcon.registers[static_cast<std::uint16_t>(at + i)] = static_cast<std::uint8_t>(value >> shift);
+    panel.tcon.registers[static_cast<std::uint16_t>(at + i)] =
+        static_cast<std::uint8_t>(value >> shift);
   }
 }
 
@@ -37,11 +41,13 @@ void PublishStatus(Panel& panel, std::uint8_t status) {
 }
 
 std::uint32_t Be24(const std::uint8_t* bytes) {
-  return static_cast<std::uint32_t>(bytes[0]) << 16 | static_cast<std::uint32_t>(bytes[1]) << 8 | bytes[2];
+  return static_cast<std::uint32_t>(bytes[0]) << 16 | static_cast<std::uint32_t>(bytes[1]) << 8 |
+         bytes[2];
 }
 
 // A command written to the MCU, acted on when its I2C write ends.
-void McuCommand(Panel& panel, std::uint16_t reg, const std::vector<std::uint8_t>& data, std::uint64_t now) {
+void McuCommand(Panel& panel, std::uint16_t reg, const std::vector<std::uint8_t>& data,
+                std::uint64_t now) {
   Mcu& mcu = panel.mcu;
   if (reg == kMcuConnect && data.size() == 1 && data[0] == 0x01) {
     mcu.connected = true;
@@ -77,7 +83,8 @@ void AdvanceMcu(Panel& panel, std::uint64_t now) {
 // The end of a write phase (stop or repeated start) completes its command.
 void EndWrite(Panel& panel, std::uint64_t now) {
   OpenI2c& open = panel.open;
-  if (open.device == Device::Mcu && !open.reading && open.pointerBytes == 2 && !open.written.empty()) {
+  if (open.device == Device::Mcu && !open.reading && open.pointerBytes == 2 &&
+      !open.written.empty()) {
     McuCommand(panel, open.firstRegister, open.written, now);
   }
   open.pointerBytes = 0;
@@ -108,7 +115,8 @@ std::uint8_t ReadByte(RegisterDevice& device) {
 
 AuxAnswer Native(Panel& panel, const AuxRequest& request) {
   AuxAnswer answer;
-  if (request.length == 0 || request.address >= kDpcdLimit || kDpcdLimit - request.address < request.length) {
+  if (request.length == 0 || request.address >= kDpcdLimit ||
+      kDpcdLimit - request.address < request.length) {
     answer.reply = AuxReply::Nack;
     return answer;
   }
@@ -145,8 +153,10 @@ AuxAnswer I2c(Panel& panel, const AuxRequest& request, std::uint64_t now) {
   }
   if ((request.command & 0x3) != kI2cWriteStatus) {
     for (unsigned i = 0; i < request.length; ++i) {
-      if (reading) answer.data[i] = ReadByte(*device);
-      else WriteByte(panel, *device, request.data[i]);
+      if (reading)
+        answer.data[i] = ReadByte(*device);
+      else
+        WriteByte(panel, *device, request.data[i]);
     }
     answer.count = request.length;
   }
@@ -173,7 +183,8 @@ AuxAnswer Transact(Panel& panel, const AuxRequest& request, std::uint64_t now) {
   return IsNative(request.command) ? Native(panel, request) : I2c(panel, request, now);
 }
 
-std::uint32_t RomChecksum(const std::vector<std::uint8_t>& rom, std::uint32_t start, std::uint32_t length) {
+std::uint32_t RomChecksum(const std::vector<std::uint8_t>& rom, std::uint32_t start,
+                          std::uint32_t length) {
   std::uint32_t sum = 0;
   for (std::uint32_t i = 0; i < length; ++i) {
     const std::uint64_t at = static_cast<std::uint64_t>(start) + i;

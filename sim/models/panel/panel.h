@@ -15,8 +15,8 @@ namespace sim::panel {
 
 // An I2C device addressed by a 16-bit register pointer sent high byte first.
 struct RegisterDevice {
-  std::uint8_t address = 0;  // 8-bit form
-  bool silent = false;       // NACKs its address
+  std::uint8_t address = 0;                         // 8-bit form
+  bool silent = false;                              // NACKs its address
   std::map<std::uint16_t, std::uint8_t> registers;  // absent registers read 0
   std::uint16_t pointer = 0;                        // advances with every byte
 };
@@ -67,7 +67,7 @@ struct OpenI2c {
 };
 
 struct Panel {
-  std::map<std::uint32_t, std::uint8_t> dpcd;  // absent addresses read 0
+  std::map<std::uint32_t, std::uint8_t> dpcd;             // absent addresses read 0
   RegisterDevice tcon{0xC2, false, {{0x0201, 0x61}}, 0};  // 0x0201: its own address, 7-bit form
   Mcu mcu;
   std::vector<std::uint8_t> rom;  // the firmware image; beyond it the ROM reads 0xFF

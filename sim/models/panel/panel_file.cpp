@@ -1,8 +1,7 @@
-// The "panel" section of the machine file: the sink's DPCD registers, the
-// TCON, the MCU with its faults, the firmware ROM and forced bus replies.
+#include "sim/models/panel/panel_file.h"
+
 #include <utility>
 
-#include "sim/core/machine_file.h"
 #include "sim/core/text_codec.h"
 
 namespace sim {
@@ -37,7 +36,8 @@ bool ByteMap(const Json& value, const std::string& where, std::uint32_t limit,
     std::uint32_t address = 0;
     std::vector<std::uint8_t> data;
     if (!ExpectNumberOrHex(Json(key), at, limit - 1, &address, error)) return false;
-    if (!item.is_string() || !ParseHex(item.get<std::string>(), &data) || data.size() > limit - address) {
+    if (!item.is_string() || !ParseHex(item.get<std::string>(), &data) ||
+        data.size() > limit - address) {
       *error = at + " must be hexadecimal bytes that end below " + HexNumber(limit);
       return false;
     }
@@ -48,16 +48,19 @@ bool ByteMap(const Json& value, const std::string& where, std::uint32_t limit,
 
 bool LoadDevice(const Json& value, const std::string& where, panel::RegisterDevice& device,
                 std::string* error) {
-  if (!Byte(value.value("address", Json(device.address)), where + " \"address\"", &device.address, error)) {
+  if (!Byte(value.value("address", Json(device.address)), where + " \"address\"", &device.address,
+            error)) {
     return false;
   }
-  if (value.contains("silent") && !Flag(value["silent"], where + " \"silent\"", &device.silent, error)) {
+  if (value.contains("silent") &&
+      !Flag(value["silent"], where + " \"silent\"", &device.silent, error)) {
     return false;
   }
   if (value.contains("registers")) {
     std::vector<std::pair<std::uint32_t, std::uint8_t>> bytes;
     if (!ByteMap(value["registers"], where + " registers", 0x10000, &bytes, error)) return false;
-    for (const auto& [address, byte] : bytes) device.registers[static_cast<std::uint16_t>(address)] = byte;
+    for (const auto& [address, byte] : bytes)
+      device.registers[static_cast<std::uint16_t>(address)] = byte;
   }
   return true;
 }
@@ -66,7 +69,8 @@ bool LoadTcon(const Json& value, panel::Panel& panel, std::string* error) {
   const std::string where = "panel tcon";
   if (!ExpectType(value, Json::value_t::object, where, error)) return false;
   for (const auto& [key, item] : value.items()) {
-    if (key != "address" && key != "silent" && key != "registers") return UnknownKey(where, key, error);
+    if (key != "address" && key != "silent" && key != "registers")
+      return UnknownKey(where, key, error);
   }
   if (!LoadDevice(value, where, panel.tcon, error)) return false;
   // The TCON names its own address in 7-bit form unless the file says otherwise.
@@ -142,7 +146,8 @@ bool LoadFaults(const Json& value, std::vector<panel::AuxFault>& faults, std::st
     std::uint32_t number = 0;
     for (const auto& [key, field] : item.items()) {
       if (key == "at" || key == "times") {
-        if (!ExpectNumber(field, at + " \"" + key + "\"", 0xFFFFFFFFu, &number, error)) return false;
+        if (!ExpectNumber(field, at + " \"" + key + "\"", 0xFFFFFFFFu, &number, error))
+          return false;
         (key == "at" ? fault.at : fault.times) = number;
       } else if (key == "reply" && field.is_string() && (field == "nack" || field == "defer")) {
         fault.reply = field == "nack" ? panel::AuxReply::Nack : panel::AuxReply::Defer;
@@ -160,9 +165,8 @@ bool LoadFaults(const Json& value, std::vector<panel::AuxFault>& faults, std::st
 
 }  // namespace
 
-bool LoadPanelSection(const Json& value, Machine& machine, const LoadContext&, std::string* error) {
+bool LoadPanelSection(const Json& value, panel::Panel& panel, std::string* error) {
   if (!ExpectType(value, Json::value_t::object, "\"panel\"", error)) return false;
-  panel::Panel& panel = machine.panel;
   for (const auto& [key, item] : value.items()) {
     bool ok = true;
     if (key == "dpcd") {

@@ -1,8 +1,10 @@
-// The "registry" and "devices" sections of the machine file.
+// The "registry" section of the machine file.
+#include "sim/models/registry/registry_file.h"
+
 #include <cstring>
 
 #include "common/utf16le.h"
-#include "sim/core/machine_file.h"
+#include "sim/core/json_reader.h"
 #include "sim/core/text_codec.h"
 
 namespace sim {
@@ -86,8 +88,7 @@ bool LoadValue(const std::string& where, const Json& json, RegValue* value, std:
 
 }  // namespace
 
-bool LoadRegistrySection(const Json& section, Machine& machine, const LoadContext&,
-                         std::string* error) {
+bool LoadRegistrySection(const Json& section, RegistryStore& registry, std::string* error) {
   if (!ExpectType(section, Json::value_t::object, "\"registry\"", error)) return false;
   for (const auto& [keyName, values] : section.items()) {
     const std::string where = "registry key \"" + keyName + "\"";
@@ -100,21 +101,21 @@ bool LoadRegistrySection(const Json& section, Machine& machine, const LoadContex
     if (!ExpectType(values, Json::value_t::object, where, error)) return false;
     const std::u16string path =
         slash == std::string::npos ? u"" : Utf8ToUtf16(keyName.substr(slash + 1));
-    machine.registry.CreateKey(*hive, path);
+    registry.CreateKey(*hive, path);
     for (const auto& [valueName, json] : values.items()) {
       RegValue value;
       value.name = Utf8ToUtf16(valueName);
       if (!LoadValue(where + " value \"" + valueName + "\"", json, &value, error)) return false;
-      machine.registry.SetValue(*hive, path, std::move(value));
+      registry.SetValue(*hive, path, std::move(value));
     }
   }
   return true;
 }
 
-void SaveRegistrySection(const Machine& machine, Json& section) {
+void SaveRegistrySection(const RegistryStore& registry, Json& section) {
   section = Json::object();
   for (Hive hive : {Hive::LocalMachine, Hive::CurrentUser, Hive::ClassesRoot, Hive::Users}) {
-    for (const auto& [upper, key] : machine.registry.Keys(hive)) {
+    for (const auto& [upper, key] : registry.Keys(hive)) {
       Json values = Json::object();
       for (const auto& [upperName, value] : key.values) {
         std::u16string text;
@@ -132,44 +133,13 @@ void SaveRegistrySection(const Machine& machine, Json& section) {
       // Parents are implied by their children; keep only keys that say more.
       bool hasChild = false;
       const std::u16string prefix = upper + u"\\";
-      auto next = machine.registry.Keys(hive).upper_bound(upper);
-      if (next != machine.registry.Keys(hive).end() && next->first.rfind(prefix, 0) == 0) hasChild = true;
+      auto next = registry.Keys(hive).upper_bound(upper);
+      if (next != registry.Keys(hive).end() && next->first.rfind(prefix, 0) == 0) hasChild = true;
       if (!values.empty() || !hasChild) {
         section[std::string(HiveShortName(hive)) + "\\" + Utf16ToUtf8(key.path)] = values;
       }
     }
   }
-}
-
-bool LoadDevicesSection(const Json& section, Machine& machine, const LoadContext&,
-                        std::string* error) {
-  if (!ExpectType(section, Json::value_t::array, "\"devices\"", error)) return false;
-  for (const auto& item : section) {
-    Device device;
-    if (item.is_string()) {
-      device.name = Utf8ToUtf16(item.get<std::string>());
-    } else if (item.is_object()) {
-      for (const auto& [key, value] : item.items()) {
-        if (key == "name" && value.is_string()) {
-          device.name = Utf8ToUtf16(value.get<std::string>());
-        } else if (key == "readWrite" && value.is_boolean()) {
-          device.readWrite = value.get<bool>();
-        } else {
-          *error = "device key \"" + key + "\" is unknown or of the wrong type";
-          return false;
-        }
-      }
-    } else {
-      *error = "a device must be a name or {\"name\", \"readWrite\"}";
-      return false;
-    }
-    if (device.name.empty()) {
-      *error = "a device needs a name";
-      return false;
-    }
-    machine.devices.push_back(device);
-  }
-  return true;
 }
 
 }  // namespace sim

@@ -1,6 +1,7 @@
 // The "disks" and "diskListError" sections of the machine file.
+#include "sim/models/storage/storage_file.h"
+
 #include "common/utf16le.h"
-#include "sim/core/machine_file.h"
 #include "sim/core/text_codec.h"
 
 namespace sim {
@@ -79,21 +80,20 @@ bool LoadDisk(const Json& item, Disk& disk, const std::string& where, std::strin
 
 }  // namespace
 
-bool LoadDisksSection(const Json& section, Machine& machine, const LoadContext&, std::string* error) {
+bool LoadDisksSection(const Json& section, DiskList& diskList, std::string* error) {
   if (!ExpectType(section, Json::value_t::array, "\"disks\"", error)) return false;
   for (std::size_t i = 0; i < section.size(); ++i) {
     Disk disk;
     if (!LoadDisk(section[i], disk, "disk " + std::to_string(i), error)) return false;
-    machine.diskList.disks.push_back(std::move(disk));
+    diskList.disks.push_back(std::move(disk));
   }
   return true;
 }
 
-bool LoadDiskListErrorSection(const Json& section, Machine& machine, const LoadContext&,
-                              std::string* error) {
+bool LoadDiskListErrorSection(const Json& section, DiskList& diskList, std::string* error) {
   std::uint32_t code = 0;
   if (!ExpectNumber(section, "\"diskListError\"", 0xFFFFFFFFu, &code, error)) return false;
-  machine.diskList.classDevsError = code;
+  diskList.classDevsError = code;
   return true;
 }
 

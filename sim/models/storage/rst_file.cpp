@@ -1,7 +1,8 @@
 // The "rstControllers" section of the machine file: the RST controllers,
 // their NVMe drives with the host metadata they hold, and injected faults.
 // The host metadata that runs write is saved back into this section.
-#include "sim/core/machine_file.h"
+#include "sim/models/storage/storage_file.h"
+
 #include "sim/core/text_codec.h"
 
 namespace sim {
@@ -190,24 +191,24 @@ Json ElementJson(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-bool LoadRstSection(const Json& section, Machine& machine, const LoadContext&, std::string* error) {
+bool LoadRstSection(const Json& section, RstControllers& controllers, std::string* error) {
   if (!ExpectType(section, Json::value_t::array, "\"rstControllers\"", error)) return false;
   for (std::size_t i = 0; i < section.size(); ++i) {
     RstController controller;
     if (!LoadController(section[i], controller, "RST controller " + std::to_string(i), error)) {
       return false;
     }
-    machine.rst.list.push_back(std::move(controller));
+    controllers.list.push_back(std::move(controller));
   }
-  machine.rst.loadedSection = section.dump();
+  controllers.loadedSection = section.dump();
   return true;
 }
 
-void SaveRstSection(const Machine& machine, Json& value) {
-  if (machine.rst.loadedSection.empty()) return;  // nothing loaded, nothing to keep
-  value = Json::parse(machine.rst.loadedSection);
-  for (std::size_t i = 0; i < machine.rst.list.size() && i < value.size(); ++i) {
-    const auto& drives = machine.rst.list[i].drives;
+void SaveRstSection(const RstControllers& controllers, Json& value) {
+  if (controllers.loadedSection.empty()) return;  // nothing loaded, nothing to keep
+  value = Json::parse(controllers.loadedSection);
+  for (std::size_t i = 0; i < controllers.list.size() && i < value.size(); ++i) {
+    const auto& drives = controllers.list[i].drives;
     for (std::size_t j = 0; j < drives.size(); ++j) {
       Json elements = Json::object();
       for (const auto& [type, bytes] : drives[j].elements) {

@@ -1,8 +1,9 @@
 // The "wmi" section of the machine file: classes with their rows, and
 // failures injected into the steps of a query.
+#include "sim/models/wmi/wmi_file.h"
+
 #include <cstdlib>
 
-#include "sim/core/machine_file.h"
 #include "sim/core/text_codec.h"
 
 namespace sim {
@@ -23,7 +24,7 @@ bool LoadRow(const Json& item, WmiRow& row, const std::string& where, std::strin
   return true;
 }
 
-bool LoadClasses(const Json& value, Machine& machine, std::string* error) {
+bool LoadClasses(const Json& value, WmiModel& wmi, std::string* error) {
   if (!ExpectType(value, Json::value_t::object, "wmi \"classes\"", error)) return false;
   for (const auto& [name, rows] : value.items()) {
     const std::string where = "wmi class \"" + name + "\"";
@@ -35,7 +36,7 @@ bool LoadClasses(const Json& value, Machine& machine, std::string* error) {
       if (!LoadRow(rows[i], row, where + " row " + std::to_string(i), error)) return false;
       wmiClass.rows.push_back(std::move(row));
     }
-    machine.wmi.classes.push_back(std::move(wmiClass));
+    wmi.classes.push_back(std::move(wmiClass));
   }
   return true;
 }
@@ -73,17 +74,17 @@ bool LoadFault(const Json& item, WmiFault& fault, const std::string& where, std:
 
 }  // namespace
 
-bool LoadWmiSection(const Json& section, Machine& machine, const LoadContext&, std::string* error) {
+bool LoadWmiSection(const Json& section, WmiModel& wmi, std::string* error) {
   if (!ExpectType(section, Json::value_t::object, "\"wmi\"", error)) return false;
   for (const auto& [key, value] : section.items()) {
     if (key == "classes") {
-      if (!LoadClasses(value, machine, error)) return false;
+      if (!LoadClasses(value, wmi, error)) return false;
     } else if (key == "faults") {
       if (!ExpectType(value, Json::value_t::array, "wmi \"faults\"", error)) return false;
       for (std::size_t i = 0; i < value.size(); ++i) {
         WmiFault fault;
         if (!LoadFault(value[i], fault, "wmi fault " + std::to_string(i), error)) return false;
-        machine.wmi.faults.push_back(std::move(fault));
+        wmi.faults.push_back(std::move(fault));
       }
     } else {
       *error = "wmi: unknown key \"" + key + "\"";

@@ -6,8 +6,10 @@ namespace sim::intel {
 namespace {
 
 std::uint32_t Word(const std::uint8_t* record, std::size_t offset) {
-  return static_cast<std::uint32_t>(record[offset]) | static_cast<std::uint32_t>(record[offset + 1]) << 8 |
-         static_cast<std::uint32_t>(record[offset + 2]) << 16 | static_cast<std::uint32_t>(record[offset + 3]) << 24;
+  return static_cast<std::uint32_t>(record[offset]) |
+         static_cast<std::uint32_t>(record[offset + 1]) << 8 |
+         static_cast<std::uint32_t>(record[offset + 2]) << 16 |
+         static_cast<std::uint32_t>(record[offset + 3]) << 24;
 }
 
 void PutWord(std::uint8_t* record, std::size_t offset, std::uint32_t value) {
@@ -32,7 +34,9 @@ bool IsAttached(const Cui& cui, std::uint32_t id) {
 }
 
 bool IsGetCode(std::uint32_t code) { return code == 1 || code == 5 || code == 9; }
-bool IsSetCode(std::uint32_t code) { return code == 0 || code == 2 || code == 4 || code == 6 || code == 8; }
+bool IsSetCode(std::uint32_t code) {
+  return code == 0 || code == 2 || code == 4 || code == 6 || code == 8;
+}
 
 // Record: device id, request code, byte count, address, 16 data bytes.
 BlockAnswer Aux(Cui& cui, panel::Panel& panel, std::uint64_t now, bool set, std::uint8_t* record) {

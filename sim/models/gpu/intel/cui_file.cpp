@@ -1,7 +1,5 @@
-// The "intelGpu" section of the machine file: the displays with their
-// attached devices, the power feature word and the driver's faults. Without
-// it the machine has no CUI object to create.
-#include "sim/core/machine_file.h"
+#include "sim/models/gpu/intel/cui_file.h"
+
 #include "sim/core/text_codec.h"
 
 namespace sim {
@@ -12,7 +10,8 @@ bool UnknownKey(const std::string& where, const std::string& key, std::string* e
   return false;
 }
 
-bool LoadDevice(const Json& value, const std::string& where, intel::AttachedDevice& device, std::string* error) {
+bool LoadDevice(const Json& value, const std::string& where, intel::AttachedDevice& device,
+                std::string* error) {
   if (!ExpectType(value, Json::value_t::object, where, error)) return false;
   for (const auto& [key, item] : value.items()) {
     const std::string at = where + " \"" + key + "\"";
@@ -29,7 +28,8 @@ bool LoadDevice(const Json& value, const std::string& where, intel::AttachedDevi
   return true;
 }
 
-bool LoadDisplay(const Json& value, const std::string& where, intel::Display& display, std::string* error) {
+bool LoadDisplay(const Json& value, const std::string& where, intel::Display& display,
+                 std::string* error) {
   if (!ExpectType(value, Json::value_t::object, where, error)) return false;
   for (const auto& [key, item] : value.items()) {
     if (key == "name") {
@@ -39,7 +39,8 @@ bool LoadDisplay(const Json& value, const std::string& where, intel::Display& di
       if (!ExpectType(item, Json::value_t::array, where + " \"devices\"", error)) return false;
       for (std::size_t i = 0; i < item.size(); ++i) {
         intel::AttachedDevice device;
-        if (!LoadDevice(item[i], where + " device " + std::to_string(i), device, error)) return false;
+        if (!LoadDevice(item[i], where + " device " + std::to_string(i), device, error))
+          return false;
         display.devices.push_back(device);
       }
     } else {
@@ -49,24 +50,30 @@ bool LoadDisplay(const Json& value, const std::string& where, intel::Display& di
   return true;
 }
 
-bool LoadFault(const Json& value, const std::string& where, intel::DriverFault& fault, std::string* error) {
+bool LoadFault(const Json& value, const std::string& where, intel::DriverFault& fault,
+               std::string* error) {
   if (!ExpectType(value, Json::value_t::object, where, error)) return false;
   for (const auto& [key, item] : value.items()) {
     const std::string at = where + " \"" + key + "\"";
     std::uint32_t number = 0;
-    if (key != "at" && key != "times" && key != "error" && key != "byteCount") return UnknownKey(where, key, error);
+    if (key != "at" && key != "times" && key != "error" && key != "byteCount")
+      return UnknownKey(where, key, error);
     if (!ExpectNumber(item, at, 0xFFFFFFFFu, &number, error)) return false;
-    if (key == "at") fault.at = number;
-    else if (key == "times") fault.times = number;
-    else if (key == "error") fault.error = number;
-    else fault.byteCount = number;
+    if (key == "at")
+      fault.at = number;
+    else if (key == "times")
+      fault.times = number;
+    else if (key == "error")
+      fault.error = number;
+    else
+      fault.byteCount = number;
   }
   return true;
 }
 
 }  // namespace
 
-bool LoadIntelGpuSection(const Json& value, Machine& machine, const LoadContext&, std::string* error) {
+bool LoadIntelGpuSection(const Json& value, std::optional<intel::Cui>& gpu, std::string* error) {
   const std::string where = "intelGpu";
   if (!ExpectType(value, Json::value_t::object, "\"intelGpu\"", error)) return false;
   intel::Cui cui;
@@ -75,11 +82,13 @@ bool LoadIntelGpuSection(const Json& value, Machine& machine, const LoadContext&
       if (!ExpectType(item, Json::value_t::array, where + " \"displays\"", error)) return false;
       for (std::size_t i = 0; i < item.size(); ++i) {
         intel::Display display;
-        if (!LoadDisplay(item[i], where + " display " + std::to_string(i), display, error)) return false;
+        if (!LoadDisplay(item[i], where + " display " + std::to_string(i), display, error))
+          return false;
         cui.displays.push_back(std::move(display));
       }
     } else if (key == "powerFeatures") {
-      if (!ExpectNumberOrHex(item, where + " \"powerFeatures\"", 0xFFFFFFFFu, &cui.powerFeatures, error)) {
+      if (!ExpectNumberOrHex(item, where + " \"powerFeatures\"", 0xFFFFFFFFu, &cui.powerFeatures,
+                             error)) {
         return false;
       }
     } else if (key == "faults") {
@@ -93,7 +102,7 @@ bool LoadIntelGpuSection(const Json& value, Machine& machine, const LoadContext&
       return UnknownKey(where, key, error);
     }
   }
-  machine.intelGpu = std::move(cui);
+  gpu = std::move(cui);
   return true;
 }
 
