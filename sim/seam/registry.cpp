@@ -8,6 +8,7 @@
 #include "sim/core/handle_table.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
+#include "sim/core/trace.h"
 #include "sim/seam/start.h"
 
 namespace platform {
