@@ -86,7 +86,4 @@ bool StartFromEnvironment(std::string* error);
 // Saves a changed machine file (temporary file, then rename).
 bool FinishRun(std::string* error);
 
-// Appends one line to the trace file, when there is one.
-void Trace(const std::string& line);
-
 }  // namespace sim

@@ -13,6 +13,7 @@
 #include "sim/core/handles.h"
 #include "sim/core/host_path.h"
 #include "sim/core/machine.h"
+#include "sim/core/trace.h"
 #include "sim/seam/storage_devices.h"
 #include "sim/core/text_codec.h"
 

@@ -5,6 +5,7 @@
 #include "sim/core/machine.h"
 #include "sim/core/process_state.h"
 #include "sim/core/text_codec.h"
+#include "sim/core/trace.h"
 #include "sim/seam/services.h"
 #include "sim/seam/start.h"
 

@@ -8,6 +8,7 @@
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
 #include "sim/core/text_stream.h"
+#include "sim/core/trace.h"
 
 namespace sim {
 
