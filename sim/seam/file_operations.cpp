@@ -9,6 +9,7 @@
 
 #include "platform/file_operations.h"
 #include "sim/core/machine.h"
+#include "sim/core/trace.h"
 #include "sim/seam/ansi_path.h"
 #include "sim/core/text_codec.h"
 

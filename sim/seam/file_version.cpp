@@ -6,6 +6,7 @@
 #include "platform/file_version.h"
 #include "platform/process.h"
 #include "sim/core/machine.h"
+#include "sim/core/trace.h"
 
 namespace platform {
 

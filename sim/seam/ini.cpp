@@ -6,6 +6,7 @@
 
 #include "platform/ini.h"
 #include "sim/core/machine.h"
+#include "sim/core/trace.h"
 #include "sim/models/ini/private_profile.h"
 #include "sim/seam/ansi_path.h"
 

@@ -2,6 +2,7 @@
 #include "platform/power.h"
 
 #include "sim/core/machine.h"
+#include "sim/core/trace.h"
 
 namespace platform {
 
