@@ -10,8 +10,11 @@
 #include "tests/inspection/pe_headers.h"
 #include "tests/support/build_present.h"
 #include "tests/support/process.h"
+#include "tests/support/table_rows.h"
 
 namespace {
+
+using testsupport::PrintTo;
 
 const auto* const kWin32Build = ::testing::AddGlobalTestEnvironment(
     new testsupport::BuildPresent("win32", std::string(SUITE_WIN32_DIR) + "/inventory/cleanupscan.exe"));

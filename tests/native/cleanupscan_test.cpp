@@ -5,8 +5,11 @@
 
 #include "sim/core/text_codec.h"
 #include "tests/native/sim_test.h"
+#include "tests/support/table_rows.h"
 
 namespace {
+
+using testsupport::PrintTo;
 
 const char16_t kKey32[] = u"SOFTWARE\\WOW6432Node\\ORVO\\ManageableUpdatePackage\\ZerbixRemovalTool";
 const std::string kKey32Json =

@@ -3,8 +3,11 @@
 #include <string>
 
 #include "tests/native/sim_test.h"
+#include "tests/support/table_rows.h"
 
 namespace {
+
+using testsupport::PrintTo;
 
 const std::string kKey64 = R"("HKLM\\SOFTWARE\\ORVO\\ManageableUpdatePackage\\ThermalPpkg")";
 const std::string kKey32 = R"("HKLM\\SOFTWARE\\WOW6432Node\\ORVO\\ManageableUpdatePackage\\ThermalPpkg")";

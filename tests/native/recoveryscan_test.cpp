@@ -10,8 +10,11 @@
 #include "platform/installer.h"
 #include "tests/native/sim_test.h"
 #include "tests/support/recoveryscan_texts.h"
+#include "tests/support/table_rows.h"
 
 namespace {
+
+using testsupport::PrintTo;
 
 const std::string kUpgradeCode = "{2253caa0-0ba2-461c-a50e-fc18228ebadd}";
 const std::string kProductCode = "{6F1D3A52-8C47-4E0B-9A21-3B5C7D9E0F14}";

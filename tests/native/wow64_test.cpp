@@ -1,7 +1,10 @@
 #include "inventory/common/wow64.h"
 #include "tests/native/sim_test.h"
+#include "tests/support/table_rows.h"
 
 namespace {
+
+using testsupport::PrintTo;
 
 struct Wow64Case {
   const char* machine;
