@@ -1,4 +1,5 @@
-// The simulated clock and power status as the seam answers them.
+// The simulated clock and power status as the seam answers them, the
+// sections that set them, and the machines that have the panel.
 #include <gtest/gtest.h>
 
 #include "platform/clock.h"
@@ -36,6 +37,30 @@ TEST(SimulatedPowerTest, AnswersTheMachinesLineStatus) {
       EXPECT_EQ(power.acLineStatus, status) << line;
     }
   }
+}
+
+TEST(ClockPowerSectionsTest, RefuseWhatTheyDoNotKnow) {
+  const std::pair<const char*, const char*> cases[] = {
+      {R"({"clock": {"tick": 1}})", "clock: unknown key \"tick\""},
+      {R"({"clock": {"auxTransactionMicroseconds": 1000001}})", "clock \"auxTransactionMicroseconds\""},
+      {R"({"power": {"acLine": "battery"}})", "\"power\""},
+  };
+  for (const auto& [machine, where] : cases) {
+    std::string error;
+    EXPECT_FALSE(sim::UseMachineText(machine, "", &error)) << machine;
+    EXPECT_NE(error.find(where), std::string::npos) << machine << ": " << error;
+  }
+}
+
+TEST(PanelMachinesTest, OnlyAMachineWithTheSectionHasAnIntelObject) {
+  std::string error;
+  ASSERT_TRUE(sim::UseMachineText(R"({"clock": {"auxTransactionMicroseconds": 250}})", "", &error));
+  EXPECT_FALSE(sim::CurrentMachine().intelGpu);
+  EXPECT_EQ(sim::CurrentMachine().clock.auxTransactionMicroseconds, 250u);
+  EXPECT_EQ(sim::CurrentMachine().panel.tcon.registers.at(0x0201), 0x61);
+  sim::UseBuiltInMachine();
+  ASSERT_TRUE(sim::CurrentMachine().intelGpu);
+  EXPECT_EQ(sim::CurrentMachine().panel.rom.at(0x8287), 0x08);
 }
 
 }  // namespace
