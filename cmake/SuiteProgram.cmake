@@ -1,9 +1,10 @@
-# add_suite_program(NAME DESCRIPTION text SOURCES ... LIBRARIES ... [GUI] [WIDE_ARGUMENTS])
+# add_suite_program(NAME DESCRIPTION text SOURCES ... LIBRARIES ... ROOMS ... [GUI] [WIDE_ARGUMENTS])
 # One program of the suite: its sources, the seam's entry point, and on
-# Windows a version resource. WIDE_ARGUMENTS: the C runtime hands the
-# program UTF-16 arguments (wmain) instead of narrow ones (main).
+# Windows a version resource. ROOMS are the folders its own sources include
+# from (see suite_rooms). WIDE_ARGUMENTS: the C runtime hands the program
+# UTF-16 arguments (wmain) instead of narrow ones (main).
 function(add_suite_program name)
-  cmake_parse_arguments(ARG "GUI;WIDE_ARGUMENTS" "DESCRIPTION" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(ARG "GUI;WIDE_ARGUMENTS" "DESCRIPTION" "SOURCES;LIBRARIES;ROOMS" ${ARGN})
   set(entry suite_entry)
   set(resources)
   if(WIN32)
@@ -21,6 +22,7 @@ function(add_suite_program name)
     target_link_options(${name} PRIVATE -municode)
   endif()
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} suite_platform)
+  suite_rooms(${name} ${ARG_ROOMS})
   if(WIN32 AND ARG_GUI)
     set_target_properties(${name} PROPERTIES WIN32_EXECUTABLE ON)
   endif()

@@ -1,6 +1,8 @@
 #include "drivetag/enumerator.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <new>
 
 #include "common/ascii_case.h"
@@ -10,14 +12,20 @@
 namespace drivetag {
 namespace {
 
+constexpr std::uint32_t kFirstEnumeratorOffer = 1000;
+// The largest enumerator name size believed. An enumerator name is the first
+// part of a device instance ID, which Windows holds to 200 characters
+// (MAX_DEVICE_ID_LEN), 402 bytes with the terminator; ten times that still
+// costs nothing to allocate, while a driver that reports 2 GB is not obeyed.
+constexpr std::uint32_t kMaxEnumeratorNameBytes = 4096;
+
 // The text ends at its terminator, at the latest where the bytes offered end;
 // the byte count SetupAPI reports is not trusted beyond that.
 std::u16string TextIn(const std::uint8_t* buffer, std::uint32_t offered) {
   return common::Utf16LeText(buffer, offered);
 }
 
-}  // namespace
-
+// The device's SPDRP_ENUMERATOR_NAME, or nothing when it cannot be read.
 std::optional<std::u16string> ReadEnumeratorName(platform::DevInfoSet set,
                                                  platform::DevInfoData* device) {
   std::uint8_t first[kFirstEnumeratorOffer] = {};
@@ -39,6 +47,8 @@ std::optional<std::u16string> ReadEnumeratorName(platform::DevInfoSet set,
   }
   return TextIn(second.get(), size);
 }
+
+}  // namespace
 
 bool IsStorageEnumerator(platform::DevInfoSet set, std::uint32_t index) {
   platform::DevInfoData device{};

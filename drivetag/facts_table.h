@@ -2,6 +2,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "drivetag/feature_commands.h"
+
 // The host facts table: ten zero-terminated UTF-16 fields, one per host
 // metadata element type, holding the value each element should have.
 namespace drivetag {
@@ -18,9 +20,6 @@ struct ElementField {
 inline constexpr ElementField kElementFields[] = {
     {1, 0, 200},    {2, 200, 200},  {3, 400, 30},    {7, 430, 200},   {10, 630, 200},
     {11, 830, 200}, {12, 1030, 30}, {13, 1060, 200}, {14, 1260, 200}, {15, 1460, 30}};
-
-// The element value area holds 122 bytes: at most 121 of text and the zero.
-inline constexpr std::size_t kMaxValueBytes = 121;
 
 const ElementField* FindElementField(int type);
 

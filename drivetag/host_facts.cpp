@@ -64,22 +64,6 @@ std::string NarrowQuery(const char* query, RowHandler handler) {
   return result;
 }
 
-}  // namespace
-
-void StoreScratch(char16_t* scratch, std::size_t field, std::u16string_view value) {
-  char16_t* out = scratch + field * kScratchFieldChars;
-  std::size_t length = 0;
-  while (length < value.size() && length + 1 < kScratchFieldChars && value[length] != 0) ++length;
-  for (std::size_t i = 0; i < kScratchFieldChars; ++i) out[i] = i < length ? value[i] : u'\0';
-}
-
-std::u16string_view ScratchField(const char16_t* scratch, std::size_t field) {
-  const char16_t* start = scratch + field * kScratchFieldChars;
-  std::size_t length = 0;
-  while (length < kScratchFieldChars && start[length] != 0) ++length;
-  return std::u16string_view(start, length);
-}
-
 bool QuerySystemDriver(char16_t* driverScratch) {
   return RunWmiQuery(
       " select Name,PathName,displayname from  Win32_systemdriver WHERE displayname LIKE '%RST%' ",
@@ -110,6 +94,22 @@ std::string QueryFirmwareVersion() {
 void QueryDisplayDriver(char16_t* displayScratch) {
   RunWmiQuery(" select Name, driverversion from  Win32_VideoController  ", DisplayRow,
               displayScratch);
+}
+
+}  // namespace
+
+void StoreScratch(char16_t* scratch, std::size_t field, std::u16string_view value) {
+  char16_t* out = scratch + field * kScratchFieldChars;
+  std::size_t length = 0;
+  while (length < value.size() && length + 1 < kScratchFieldChars && value[length] != 0) ++length;
+  for (std::size_t i = 0; i < kScratchFieldChars; ++i) out[i] = i < length ? value[i] : u'\0';
+}
+
+std::u16string_view ScratchField(const char16_t* scratch, std::size_t field) {
+  const char16_t* start = scratch + field * kScratchFieldChars;
+  std::size_t length = 0;
+  while (length < kScratchFieldChars && start[length] != 0) ++length;
+  return std::u16string_view(start, length);
 }
 
 int CollectHostFacts(char16_t* facts) {

@@ -24,14 +24,6 @@ inline constexpr std::size_t kVersion = 1;
 // could not be had.
 int CollectHostFacts(char16_t* facts);
 
-bool QuerySystemDriver(char16_t* driverScratch);
-bool QueryPnpDriver(char16_t* driverScratch);
-std::string QueryOperatingSystem();
-std::string QuerySystemModel();
-std::string QueryProcessor();
-std::string QueryFirmwareVersion();
-void QueryDisplayDriver(char16_t* displayScratch);
-
 // Copies a WMI value into a scratch field, cut to fit with its terminator.
 void StoreScratch(char16_t* scratch, std::size_t field, std::u16string_view value);
 std::u16string_view ScratchField(const char16_t* scratch, std::size_t field);

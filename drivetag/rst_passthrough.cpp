@@ -9,6 +9,29 @@
 namespace drivetag {
 namespace {
 
+// The request record, little-endian, built anew for every command.
+namespace rst {
+constexpr std::uint32_t kHeaderLength = 28;
+constexpr char kSignature[8] = {'I', 'n', 't', 'e', 'l', 'N', 'v', 'm'};
+constexpr std::uint32_t kControlCode = 0xF0002808;
+constexpr std::uint8_t kVersion = 1;
+constexpr std::uint32_t kDataOffset = 164;
+
+constexpr std::size_t kHeaderLengthAt = 0;
+constexpr std::size_t kSignatureAt = 4;
+constexpr std::size_t kTimeoutAt = 12;
+constexpr std::size_t kControlCodeAt = 16;
+constexpr std::size_t kReturnCodeAt = 20;
+constexpr std::size_t kLengthAt = 24;
+constexpr std::size_t kVersionAt = 28;
+constexpr std::size_t kPathAt = 29;
+constexpr std::size_t kTargetAt = 30;
+constexpr std::size_t kLunAt = 31;
+constexpr std::size_t kCommandAt = 32;  // the 64-byte submission queue entry
+constexpr std::size_t kDataOffsetAt = 116;
+constexpr std::size_t kDataLengthAt = 120;
+}  // namespace rst
+
 void Put32(std::vector<std::uint8_t>& record, std::size_t at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) record[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }

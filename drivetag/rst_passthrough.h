@@ -9,29 +9,6 @@
 // sent to the SCSI port of the controller that carries the disk.
 namespace drivetag {
 
-// The request record, little-endian, built anew for every command.
-namespace rst {
-inline constexpr std::uint32_t kHeaderLength = 28;
-inline constexpr char kSignature[8] = {'I', 'n', 't', 'e', 'l', 'N', 'v', 'm'};
-inline constexpr std::uint32_t kControlCode = 0xF0002808;
-inline constexpr std::uint8_t kVersion = 1;
-inline constexpr std::uint32_t kDataOffset = 164;
-
-inline constexpr std::size_t kHeaderLengthAt = 0;
-inline constexpr std::size_t kSignatureAt = 4;
-inline constexpr std::size_t kTimeoutAt = 12;
-inline constexpr std::size_t kControlCodeAt = 16;
-inline constexpr std::size_t kReturnCodeAt = 20;
-inline constexpr std::size_t kLengthAt = 24;
-inline constexpr std::size_t kVersionAt = 28;
-inline constexpr std::size_t kPathAt = 29;
-inline constexpr std::size_t kTargetAt = 30;
-inline constexpr std::size_t kLunAt = 31;
-inline constexpr std::size_t kCommandAt = 32;  // the 64-byte submission queue entry
-inline constexpr std::size_t kDataOffsetAt = 116;
-inline constexpr std::size_t kDataLengthAt = 120;
-}  // namespace rst
-
 struct NvmeCommand {
   std::uint8_t opcode = 0;
   std::uint32_t nsid = 0;

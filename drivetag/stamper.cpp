@@ -7,6 +7,7 @@
 
 #include "common/decimal.h"
 #include "common/utf16le.h"
+#include "drivetag/element_pass.h"
 #include "drivetag/enumerator.h"
 #include "drivetag/facts_table.h"
 #include "drivetag/feature_commands.h"
@@ -17,6 +18,8 @@
 
 namespace drivetag {
 namespace {
+
+constexpr int kEnumerationEnd = -1;
 
 // The device path of the interface, or an empty text when it cannot be had.
 std::u16string DevicePath(platform::DevInfoSet set, platform::DeviceInterfaceData* interfaceData) {
@@ -56,8 +59,8 @@ bool ReportSupport(bool identified, const std::uint8_t* identify) {
   return SupportsHostMetadata(low, high);
 }
 
-}  // namespace
-
+// -1 at the end of the list, 0 for a skipped index or a drive whose work
+// failed, 1 for a drive reported unsupported or fully stamped.
 int StampDrive(HostMetadataStamper& stamper, platform::DevInfoSet set, std::uint32_t index) {
   platform::DeviceInterfaceData interfaceData{};
   interfaceData.size = sizeof interfaceData;
@@ -99,6 +102,7 @@ int StampDrive(HostMetadataStamper& stamper, platform::DevInfoSet set, std::uint
   return 1;
 }
 
+// False only when the disk list cannot be built.
 bool Run(HostMetadataStamper& stamper) {
   const platform::DevInfoSet set = platform::SetupDiGetClassDevsW(
       &platform::kGuidDevinterfaceDisk, nullptr, platform::kDigcfPresent | platform::kDigcfDeviceInterface);
@@ -113,6 +117,8 @@ bool Run(HostMetadataStamper& stamper) {
   platform::SetupDiDestroyDeviceInfoList(set);
   return true;
 }
+
+}  // namespace
 
 int RunProgram() {
   HostMetadataStamper stamper;

@@ -9,4 +9,11 @@ void WriteStdout(const char* text, std::size_t length);
 void WriteStdoutWide(const char16_t* text, std::size_t length);
 void FlushStdout();
 
+// A windowed program has no console of its own. AttachConsole with
+// ATTACH_PARENT_PROCESS: false when the parent has none.
+bool AttachParentConsole();
+// freopen("CONOUT$", "w+t", stdout): false when it failed, and standard
+// output is then closed.
+bool ReopenStdoutOnConsole();
+
 }  // namespace platform

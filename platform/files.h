@@ -29,11 +29,6 @@ bool WriteFile(Handle file, const void* data, std::uint32_t size, std::uint32_t*
 bool CloseHandle(Handle handle);
 bool DeleteFileW(const char16_t* name);
 bool MoveFileExW(const char16_t* from, const char16_t* to, std::uint32_t flags);
-// The same for names in the ANSI code page.
-bool DeleteFileA(const char* name);
-bool MoveFileExA(const char* from, const char* to, std::uint32_t flags);
-// GetFullPathNameA: the absolute form of a name, "" when it has none.
-std::string GetFullPathNameA(const char* name);
 
 // A C runtime stream opened in text mode: each LF written reaches the file as
 // CR LF. mode is fopen's ("w", "at+", ...) without the text/binary letter.
@@ -43,6 +38,7 @@ std::string GetFullPathNameA(const char* name);
 struct TextFile;
 TextFile* OpenTextFile(const char* path, const char* mode);
 bool WriteText(TextFile* file, const char* text, std::size_t length);
+void FlushTextFile(TextFile* file);
 bool CloseTextFile(TextFile* file);
 
 }  // namespace platform

@@ -9,14 +9,14 @@ namespace platform {
 using IsWow64ProcessFn = bool (*)(bool* isWow64);
 IsWow64ProcessFn FindIsWow64Process();
 
-// The command line, program name first, as the C runtime splits it: UTF-16
-// for a program started through wmain, narrow in the ANSI code page for one
-// started through main.
-std::vector<std::u16string> CommandLineW();
-std::vector<std::string> CommandLineA();
-// GetCommandLineW split by CommandLineToArgvW (SHELL32), for the program
-// whose arguments are defined that way.
-std::vector<std::u16string> SplitCommandLineW();
+// The command line, program name first: UTF-16 as CommandLineToArgvW splits
+// it (the one use of SHELL32), and narrow in the ANSI code page as the C
+// runtime hands it to main.
+const std::vector<std::u16string>& CommandLineW();
+const std::vector<std::string>& CommandLineA();
+// UTF-16 as the C runtime hands it to wmain, for the programs started that
+// way (WIDE_ARGUMENTS): wide arguments without SHELL32.
+const std::vector<std::u16string>& CrtCommandLineW();
 
 }  // namespace platform
 

@@ -43,3 +43,12 @@ rc=0; "$root/build/native/drivetag/drivetag" || rc=$?
 echo
 echo "exit code $rc; log $log:"
 cat "$log"
+echo
+
+echo "== tconprobe -o tconprobe.xml -p tconprobe_debug.txt (built-in machine: Intel GPU, panel on eDP)"
+rc=0; "$root/build/native/tconprobe/tconprobe" -o tconprobe.xml -p tconprobe_debug.txt || rc=$?
+version=$(sed -n 's/.*<Application.* version="\([^"]*\)".*/\1/p' tconprobe.xml)
+echo "exit code $rc; panel firmware version reported: ${version:-none}; document $out/tconprobe.xml:"
+cat tconprobe.xml
+echo "debug log $out/tconprobe_debug.txt:"
+cat tconprobe_debug.txt

@@ -12,7 +12,7 @@
 #include "platform/registry.h"
 #include "platform/text.h"
 
-namespace cleanupscan {
+namespace inventory::cleanupscan {
 namespace {
 
 constexpr char16_t kPackageKey[] = u"SOFTWARE\\ORVO\\ManageableUpdatePackage\\ZerbixRemovalTool";
@@ -120,4 +120,4 @@ int Run(const std::vector<std::u16string>& arguments) {
   return 0;
 }
 
-}  // namespace cleanupscan
+}  // namespace inventory::cleanupscan

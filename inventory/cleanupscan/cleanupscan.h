@@ -6,7 +6,7 @@
 
 // Inventory of the driver-removal tool; keeps its recorded version in step
 // with whether the old utility driver is still present.
-namespace cleanupscan {
+namespace inventory::cleanupscan {
 
 enum class ProbeVariant { A, B };
 
@@ -17,4 +17,4 @@ platform::Status WritePackageVersion(const char* version);
 // Arguments without the program name. Returns the exit code (always 0).
 int Run(const std::vector<std::u16string>& arguments);
 
-}  // namespace cleanupscan
+}  // namespace inventory::cleanupscan

@@ -2,8 +2,8 @@
 #include "platform/process.h"
 
 int ProgramMain() {
-  const auto line = platform::CommandLineW();
+  const auto& line = platform::CrtCommandLineW();
   const std::vector<std::u16string> arguments(line.size() > 1 ? line.begin() + 1 : line.end(),
                                               line.end());
-  return cleanupscan::Run(arguments);
+  return inventory::cleanupscan::Run(arguments);
 }

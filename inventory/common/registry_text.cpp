@@ -4,6 +4,8 @@
 
 #include "common/utf16le.h"
 
+namespace inventory {
+
 namespace {
 constexpr std::uint32_t kValueBufferBytes = 1024;
 }  // namespace
@@ -18,3 +20,5 @@ bool QueryWideText(platform::RegKey key, const char16_t* name, std::u16string* t
   *text = common::Utf16LeText(buffer, size < sizeof buffer ? size : sizeof buffer);
   return true;
 }
+
+}  // namespace inventory

@@ -2,6 +2,8 @@
 #include <string>
 #include <string_view>
 
+namespace inventory {
+
 // The name a document is written under before it is moved over its target:
 // beside the target (so the move stays on one volume), the target's name
 // with its last character replaced by '~' ('-' when that already is '~').
@@ -13,3 +15,5 @@ std::basic_string<Char> TemporaryNameBeside(std::basic_string_view<Char> target)
   name.back() = name.back() == Char('~') ? Char('-') : Char('~');
   return name;
 }
+
+}  // namespace inventory

@@ -7,6 +7,8 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 
+namespace inventory {
+
 namespace {
 
 constexpr char16_t kEmptyForm[] =
@@ -80,3 +82,5 @@ bool WriteWideInventory(const std::u16string& outputPath, InventoryForm form,
   platform::DeleteFileW(temporary.c_str());
   return false;
 }
+
+}  // namespace inventory

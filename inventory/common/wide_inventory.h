@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+namespace inventory {
+
 // The constants a package module puts into its inventory document.
 struct ModuleIdentity {
   const char16_t* componentId;
@@ -20,3 +22,5 @@ bool WriteWideInventory(const std::u16string& outputPath, InventoryForm form,
 // The document text, exactly as it goes to the file.
 std::u16string WideInventoryText(InventoryForm form, const std::u16string& version,
                                  const ModuleIdentity& identity);
+
+}  // namespace inventory

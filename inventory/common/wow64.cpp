@@ -2,6 +2,8 @@
 
 #include "platform/process.h"
 
+namespace inventory {
+
 bool IsRunningUnderWow64() {
   const platform::IsWow64ProcessFn isWow64Process = platform::FindIsWow64Process();
   if (isWow64Process == nullptr) return false;
@@ -9,3 +11,5 @@ bool IsRunningUnderWow64() {
   if (!isWow64Process(&isWow64)) return false;
   return isWow64;
 }
+
+}  // namespace inventory

@@ -4,6 +4,7 @@
 
 #include "common/utf8.h"
 
+namespace inventory {
 namespace {
 
 // What one character of the value becomes.
@@ -75,3 +76,5 @@ std::string XmlAttributeUtf8(std::u16string_view value) {
       value, [](std::string& out, std::u16string_view, char32_t code) { common::AppendUtf8(out, code); },
       std::string("?"));
 }
+
+}  // namespace inventory

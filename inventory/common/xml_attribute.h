@@ -10,7 +10,11 @@
 // U+FFFE and U+FFFF) become a replacement. A value without any of these
 // characters comes out unchanged.
 
+namespace inventory {
+
 // UTF-16 in, UTF-16 out; the replacement is U+FFFD.
 std::u16string XmlAttributeW(std::u16string_view value);
 // UTF-16 in, UTF-8 out; the replacement is "?".
 std::string XmlAttributeUtf8(std::u16string_view value);
+
+}  // namespace inventory

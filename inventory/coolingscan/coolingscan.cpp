@@ -8,7 +8,7 @@
 #include "platform/registry.h"
 #include "platform/ui.h"
 
-namespace coolingscan {
+namespace inventory::coolingscan {
 namespace {
 
 constexpr char16_t kPackageKey[] = u"SOFTWARE\\ORVO\\ManageableUpdatePackage\\ThermalPpkg";
@@ -60,4 +60,4 @@ int Run(const std::vector<std::u16string>& arguments) {
   return 0;
 }
 
-}  // namespace coolingscan
+}  // namespace inventory::coolingscan

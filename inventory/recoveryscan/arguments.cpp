@@ -3,9 +3,10 @@
 #include <cstring>
 
 #include "platform/console.h"
+#include "platform/file_operations.h"
 #include "platform/files.h"
 
-namespace recoveryscan {
+namespace inventory::recoveryscan {
 namespace {
 
 constexpr const char* kUsage[] = {
@@ -87,4 +88,4 @@ bool ParseRecoveryArguments(const std::vector<std::string>& arguments, RecoveryA
   return true;
 }
 
-}  // namespace recoveryscan
+}  // namespace inventory::recoveryscan

@@ -5,7 +5,7 @@
 
 #include "inventory/recoveryscan/run_log.h"
 
-namespace recoveryscan {
+namespace inventory::recoveryscan {
 
 // Output and log names live in buffers of this many characters, terminator
 // included.
@@ -28,4 +28,4 @@ void PrintUsage();
 // Windows compares names (ASCII letters without regard to case).
 bool NameTheSameFile(const char* first, const char* second);
 
-}  // namespace recoveryscan
+}  // namespace inventory::recoveryscan

@@ -6,7 +6,7 @@
 #include "platform/debug_output.h"
 #include "platform/installer.h"
 
-namespace recoveryscan {
+namespace inventory::recoveryscan {
 namespace {
 
 template <std::size_t Chars>
@@ -53,4 +53,4 @@ void QueryInstallerProduct(const char* upgradeCode, InstallerProduct* product, R
                 "Error fetching version from MSI. Check uninstall path for version \n", log);
 }
 
-}  // namespace recoveryscan
+}  // namespace inventory::recoveryscan

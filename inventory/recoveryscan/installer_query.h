@@ -4,7 +4,7 @@
 #include "inventory/recoveryscan/run_log.h"
 #include "platform/status.h"
 
-namespace recoveryscan {
+namespace inventory::recoveryscan {
 
 inline constexpr std::size_t kProductNameChars = 1024;
 inline constexpr std::size_t kProductVersionChars = 260;
@@ -25,4 +25,4 @@ void QueryInstallerProduct(const char* upgradeCode, InstallerProduct* product, R
 // Tells the debugger or the log how a property query ended; returns code.
 platform::Status ReportInstallerResult(platform::Status code, RunLog& log);
 
-}  // namespace recoveryscan
+}  // namespace inventory::recoveryscan

@@ -2,8 +2,8 @@
 #include "platform/process.h"
 
 int ProgramMain() {
-  const auto line = platform::CommandLineA();
+  const auto& line = platform::CommandLineA();
   const std::vector<std::string> arguments(line.size() > 1 ? line.begin() + 1 : line.end(),
                                            line.end());
-  return recoveryscan::Run(arguments);
+  return inventory::recoveryscan::Run(arguments);
 }

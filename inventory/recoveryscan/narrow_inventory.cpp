@@ -8,8 +8,11 @@
 #include "inventory/common/temporary_name.h"
 #include "inventory/common/xml_attribute.h"
 #include "platform/clock.h"
+#include "platform/file_operations.h"
 #include "platform/files.h"
 #include "platform/text.h"
+
+namespace inventory::recoveryscan {
 
 namespace {
 
@@ -57,3 +60,5 @@ bool WriteNarrowInventory(const char* outputPath, const char* version, const cha
   platform::DeleteFileA(temporary.c_str());
   return false;
 }
+
+}  // namespace inventory::recoveryscan

@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+namespace inventory::recoveryscan {
+
 // The full inventory document as one text for a text-mode stream (its
 // declaration's CR LF reaches the file as CR CR LF). The values come in the
 // ANSI code page and go out in UTF-8, escaped as XML attributes.
@@ -11,3 +13,5 @@ std::string NarrowInventoryText(const char* version, const char* display, const 
 // document was stored; the old file, if any, is then left as it was and no
 // temporary file remains.
 bool WriteNarrowInventory(const char* outputPath, const char* version, const char* display);
+
+}  // namespace inventory::recoveryscan

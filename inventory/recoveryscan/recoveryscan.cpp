@@ -8,7 +8,7 @@
 #include "inventory/recoveryscan/registry_value.h"
 #include "inventory/recoveryscan/run_log.h"
 
-namespace recoveryscan {
+namespace inventory::recoveryscan {
 namespace {
 
 constexpr char kUpgradeCode[] = "{2253caa0-0ba2-461c-a50e-fc18228ebadd}";
@@ -69,4 +69,4 @@ int Run(const std::vector<std::string>& arguments) {
   return 0;
 }
 
-}  // namespace recoveryscan
+}  // namespace inventory::recoveryscan

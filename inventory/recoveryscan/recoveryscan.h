@@ -4,7 +4,7 @@
 
 // Inventory of the OS-recovery application: the installer's product of the
 // application's upgrade code, with a registry fallback for the version.
-namespace recoveryscan {
+namespace inventory::recoveryscan {
 
 // The version reported: the installer's when it has at least 10
 // characters, else the registry's when that has, else "0".
@@ -17,4 +17,4 @@ const char* ChooseDisplay(const char* installerName);
 // a command-line failure, otherwise 0.
 int Run(const std::vector<std::string>& arguments);
 
-}  // namespace recoveryscan
+}  // namespace inventory::recoveryscan

@@ -5,7 +5,7 @@
 
 #include "inventory/common/wow64.h"
 
-namespace recoveryscan {
+namespace inventory::recoveryscan {
 namespace {
 
 struct HiveName {
@@ -82,4 +82,4 @@ platform::Status QueryRegistrySpec(const char* valuePath, std::string* text, Run
   return status;
 }
 
-}  // namespace recoveryscan
+}  // namespace inventory::recoveryscan

@@ -5,7 +5,7 @@
 #include "inventory/recoveryscan/run_log.h"
 #include "platform/registry.h"
 
-namespace recoveryscan {
+namespace inventory::recoveryscan {
 
 // A registry value path names hive, key path and value name as
 // "HIVE\key\path;ValueName"; each part is held in a buffer of this size.
@@ -33,4 +33,4 @@ platform::Status OpenKeyForQuery(platform::RegKey hive, const char* keyPath, pla
 // An invalid value path and a key that cannot be opened are logged.
 platform::Status QueryRegistrySpec(const char* valuePath, std::string* text, RunLog& log);
 
-}  // namespace recoveryscan
+}  // namespace inventory::recoveryscan

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace recoveryscan {
+namespace inventory::recoveryscan {
 
 bool RunLog::Open(const char* name, const char* startLine) {
   Close();
@@ -22,4 +22,4 @@ void RunLog::Close() {
   name_.clear();
 }
 
-}  // namespace recoveryscan
+}  // namespace inventory::recoveryscan

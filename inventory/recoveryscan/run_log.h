@@ -3,7 +3,7 @@
 
 #include "platform/files.h"
 
-namespace recoveryscan {
+namespace inventory::recoveryscan {
 
 // The run log: one text-mode stream at a time, so each "\n" of a message
 // reaches the file as CR LF. Messages written while no log is open (none
@@ -30,4 +30,4 @@ class RunLog {
   std::string name_;
 };
 
-}  // namespace recoveryscan
+}  // namespace inventory::recoveryscan

@@ -22,4 +22,8 @@ void WriteStdoutWide(const char16_t* text, std::size_t length) {
 
 void FlushStdout() { std::fflush(stdout); }
 
+bool AttachParentConsole() { return ::AttachConsole(ATTACH_PARENT_PROCESS) != FALSE; }
+
+bool ReopenStdoutOnConsole() { return std::freopen("CONOUT$", "w+t", stdout) != nullptr; }
+
 }  // namespace platform

@@ -44,6 +44,10 @@ bool WriteText(TextFile* file, const char* text, std::size_t length) {
   return file != nullptr && std::fwrite(text, 1, length, file->file) == length;
 }
 
+void FlushTextFile(TextFile* file) {
+  if (file != nullptr) std::fflush(file->file);
+}
+
 bool CloseTextFile(TextFile* file) {
   if (file == nullptr) return false;
   const bool failedBefore = std::ferror(file->file) != 0;
@@ -57,20 +61,6 @@ bool DeleteFileW(const char16_t* name) { return ::DeleteFileW(reinterpret_cast<c
 bool MoveFileExW(const char16_t* from, const char16_t* to, std::uint32_t flags) {
   return ::MoveFileExW(reinterpret_cast<const wchar_t*>(from), reinterpret_cast<const wchar_t*>(to), flags) !=
          FALSE;
-}
-
-bool DeleteFileA(const char* name) { return ::DeleteFileA(name) != FALSE; }
-
-bool MoveFileExA(const char* from, const char* to, std::uint32_t flags) {
-  return ::MoveFileExA(from, to, flags) != FALSE;
-}
-
-std::string GetFullPathNameA(const char* name) {
-  char path[MAX_PATH];
-  const DWORD length = ::GetFullPathNameA(name, sizeof path, path, nullptr);
-  // 0 is a failure; a length beyond the buffer is the size it would need.
-  if (length == 0 || length >= sizeof path) return "";
-  return std::string(path, length);
 }
 
 }  // namespace platform

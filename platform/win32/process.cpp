@@ -25,6 +25,12 @@ bool AnswerYes(bool* isWow64) {
 }
 #endif
 
+// Read once, on first use; plain globals, so no guard is compiled in.
+std::vector<std::u16string> g_wideArguments;
+bool g_wideArgumentsRead = false;
+std::vector<std::string> g_narrowArguments;
+bool g_narrowArgumentsRead = false;
+
 }  // namespace
 
 IsWow64ProcessFn FindIsWow64Process() {
@@ -36,18 +42,22 @@ IsWow64ProcessFn FindIsWow64Process() {
 #endif
 }
 
-std::vector<std::u16string> CommandLineW() {
-  std::vector<std::u16string> list;
-  for (int i = 0; __wargv != nullptr && i < __argc; ++i) {
-    list.emplace_back(reinterpret_cast<const char16_t*>(__wargv[i]));
+const std::vector<std::u16string>& CrtCommandLineW() {
+  if (!g_wideArgumentsRead) {
+    for (int i = 0; __wargv != nullptr && i < __argc; ++i) {
+      g_wideArguments.emplace_back(reinterpret_cast<const char16_t*>(__wargv[i]));
+    }
+    g_wideArgumentsRead = true;
   }
-  return list;
+  return g_wideArguments;
 }
 
-std::vector<std::string> CommandLineA() {
-  std::vector<std::string> list;
-  for (int i = 0; __argv != nullptr && i < __argc; ++i) list.emplace_back(__argv[i]);
-  return list;
+const std::vector<std::string>& CommandLineA() {
+  if (!g_narrowArgumentsRead) {
+    for (int i = 0; __argv != nullptr && i < __argc; ++i) g_narrowArguments.emplace_back(__argv[i]);
+    g_narrowArgumentsRead = true;
+  }
+  return g_narrowArguments;
 }
 
 }  // namespace platform

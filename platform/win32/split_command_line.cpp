@@ -4,18 +4,27 @@
 #include "platform/process.h"
 
 namespace platform {
+namespace {
+
+// Split once, on first use; plain globals, so no guard is compiled in.
+std::vector<std::u16string> g_arguments;
+bool g_argumentsSplit = false;
+
+}  // namespace
 
 // Kept apart from the C runtime's arguments: only a program that calls this
 // imports SHELL32.
-std::vector<std::u16string> SplitCommandLineW() {
-  std::vector<std::u16string> list;
-  int count = 0;
-  LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-  for (int i = 0; argv != nullptr && i < count; ++i) {
-    list.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+const std::vector<std::u16string>& CommandLineW() {
+  if (!g_argumentsSplit) {
+    int count = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    for (int i = 0; argv != nullptr && i < count; ++i) {
+      g_arguments.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+    }
+    if (argv != nullptr) ::LocalFree(argv);
+    g_argumentsSplit = true;
   }
-  if (argv != nullptr) ::LocalFree(argv);
-  return list;
+  return g_arguments;
 }
 
 }  // namespace platform

@@ -3,7 +3,7 @@
 namespace sim {
 
 const char kDefaultMachineJson[] = R"json({
-  "comment": "Built-in machine: a 64-bit laptop with the update packages installed.",
+  "comment": "Built-in machine: a 64-bit laptop with the update packages installed, an Intel GPU with the panel on eDP.",
   "windows": 64,
   "administrator": true,
   "registry": {
@@ -55,7 +55,20 @@ const char kDefaultMachineJson[] = R"json({
         {"Name": "Intel(R) Iris(R) Xe Graphics", "DriverVersion": "31.0.101.4502"}
       ]
     }
-  }
+  },
+  "intelGpu": {
+    "displays": [
+      {"name": "\\\\.\\Display1", "devices": [{"id": "0x00001001", "type": 2, "status": 0}]}
+    ],
+    "powerFeatures": "0x28"
+  },
+  "panel": {
+    "dpcd": {"0x00000": "14 0a 84 01 01 00 01 00 02 00 00 00 00 0b 00 00"},
+    "tcon": {"address": "0xC2"},
+    "mcu": {"address": "0xC4", "checksumMilliseconds": 1},
+    "rom": {"size": 65536, "fill": "0xFF", "bytes": {"0x8287": "08"}}
+  },
+  "power": {"acLine": "online"}
 })json";
 
 const char* const kDefaultMachineFolders[] = {"ProgramData/Orvo/Tallyhub/Log", nullptr};

@@ -1,21 +1,15 @@
 #include "sim/core/handles.h"
 
-#include <map>
-
 #include "common/ascii_case.h"
-#include "sim/core/machine.h"
-#include "sim/core/text_codec.h"
+#include "sim/core/handle_table.h"
 
 namespace sim {
 namespace {
 
-struct HandleTable {
-  std::map<platform::Handle, OpenObject> objects;
-  platform::Handle next = 0x100;
-};
+using OpenObjects = HandleTable<platform::Handle, OpenObject>;
 
-HandleTable& Table() {
-  static HandleTable table;
+OpenObjects& Table() {
+  static OpenObjects table(0x100, 4);
   return table;
 }
 
@@ -27,24 +21,19 @@ platform::Status& LastErrorSlot() {
 }  // namespace
 
 platform::Handle AddHandle(const OpenObject& object) {
-  HandleTable& table = Table();
-  const platform::Handle handle = table.next;
-  table.next += 4;
-  table.objects[handle] = object;
-  return handle;
+  return Table().Add(object);
 }
 
 OpenObject* FindHandle(platform::Handle handle) {
-  auto it = Table().objects.find(handle);
-  return it == Table().objects.end() ? nullptr : &it->second;
+  return Table().Find(handle);
 }
 
-bool RemoveHandle(platform::Handle handle) { return Table().objects.erase(handle) != 0; }
+bool RemoveHandle(platform::Handle handle) { return Table().Remove(handle); }
 
 int CountOpen(const std::u16string& name) {
   int count = 0;
   const std::u16string upper = common::UpperAscii(name);
-  for (const auto& [handle, object] : Table().objects) {
+  for (const auto& [handle, object] : Table().Open()) {
     if (common::UpperAscii(object.name) == upper) ++count;
   }
   return count;
@@ -53,35 +42,10 @@ int CountOpen(const std::u16string& name) {
 void SetLastError(platform::Status status) { LastErrorSlot() = status; }
 
 void ResetHandles() {
-  Table() = HandleTable{};
+  Table().Clear();
   LastErrorSlot() = 0;
 }
 
 }  // namespace sim
 
 platform::Status platform::LastError() { return sim::LastErrorSlot(); }
-
-namespace sim {
-
-bool IsDeviceName(const std::u16string& name) {
-  return name.rfind(u"\\\\.\\", 0) == 0 || name.rfind(u"\\\\?\\", 0) == 0;
-}
-
-bool HostPath(const std::u16string& name, std::string* path) {
-  std::u16string rest = name;
-  std::string prefix;
-  if (rest.size() >= 2 && rest[1] == u':') {
-    if (rest[0] != u'C' && rest[0] != u'c') return false;
-    prefix = CurrentMachine().driveC;
-    rest = rest.substr(2);
-    if (rest.empty() || rest[0] != u'\\') rest = u"\\" + rest;  // C:x means C:\x here
-  }
-  std::string tail = Utf16ToUtf8(rest);
-  for (char& c : tail) {
-    if (c == '\\') c = '/';
-  }
-  *path = prefix + tail;
-  return !path->empty();
-}
-
-}  // namespace sim

@@ -28,11 +28,4 @@ void SetLastError(platform::Status status);
 // Closes every handle and clears the last error, for a new machine.
 void ResetHandles();
 
-// "\\.\"-style names are devices of the machine; other names are host files.
-bool IsDeviceName(const std::u16string& name);
-// The host path for a Windows file name: backslashes become slashes, C:\ is
-// the machine's drive folder, relative names stay relative to the current
-// directory. Returns false for other drives.
-bool HostPath(const std::u16string& name, std::string* path);
-
 }  // namespace sim

@@ -15,6 +15,13 @@ const char* TypeName(Json::value_t type) {
   }
 }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 }  // namespace
 
 bool ExpectType(const Json& value, Json::value_t type, const std::string& where, std::string* error) {
@@ -35,13 +42,27 @@ bool ExpectNumber(const Json& value, const std::string& where, std::uint32_t lim
   return true;
 }
 
+bool ExpectNumberOrHex(const Json& value, const std::string& where, std::uint32_t limit,
+                       std::uint32_t* out, std::string* error) {
+  if (!value.is_string()) return ExpectNumber(value, where, limit, out, error);
+  const std::string text = value.get<std::string>();
+  unsigned long long number = 0;
+  bool valid = text.size() > 2 && text.size() <= 10 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  for (std::size_t i = 2; valid && i < text.size(); ++i) {
+    const int digit = HexDigit(text[i]);
+    valid = digit >= 0;
+    number = number * 16 + static_cast<unsigned>(digit);
+  }
+  if (!valid || number > limit) {
+    *error = where + " must be a whole number from 0 to " + std::to_string(limit) +
+             ", or 0x and hexadecimal digits";
+    return false;
+  }
+  *out = static_cast<std::uint32_t>(number);
+  return true;
+}
+
 bool ParseHex(const std::string& hex, std::vector<std::uint8_t>* bytes) {
-  auto digit = [](char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-  };
   std::string compact;
   for (char c : hex) {
     if (c != ' ') compact += c;
@@ -49,7 +70,7 @@ bool ParseHex(const std::string& hex, std::vector<std::uint8_t>* bytes) {
   if (compact.size() % 2 != 0) return false;
   bytes->clear();
   for (std::size_t i = 0; i < compact.size(); i += 2) {
-    const int hi = digit(compact[i]), lo = digit(compact[i + 1]);
+    const int hi = HexDigit(compact[i]), lo = HexDigit(compact[i + 1]);
     if (hi < 0 || lo < 0) return false;
     bytes->push_back(static_cast<std::uint8_t>(hi * 16 + lo));
   }

@@ -15,6 +15,9 @@ bool ExpectType(const Json& value, Json::value_t type, const std::string& where,
 // A whole number from 0 to limit.
 bool ExpectNumber(const Json& value, const std::string& where, std::uint32_t limit,
                   std::uint32_t* out, std::string* error);
+// The same, written as a number or as "0x" and hexadecimal digits.
+bool ExpectNumberOrHex(const Json& value, const std::string& where, std::uint32_t limit,
+                       std::uint32_t* out, std::string* error);
 // Pairs of hexadecimal digits, blanks between them allowed.
 bool ParseHex(const std::string& hex, std::vector<std::uint8_t>* bytes);
 

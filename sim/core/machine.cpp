@@ -124,13 +124,4 @@ bool FinishRun(std::string* error) {
   return true;
 }
 
-void Trace(const std::string& line) {
-  const std::string& path = TheSession().machine.tracePath;
-  if (path.empty()) return;
-  if (std::FILE* file = std::fopen(path.c_str(), "ab")) {
-    std::fprintf(file, "%s\n", line.c_str());
-    std::fclose(file);
-  }
-}
-
 }  // namespace sim

@@ -8,7 +8,9 @@
 #include "platform/clock.h"
 #include "platform/status.h"
 #include "sim/models/devices/devices.h"
+#include "sim/models/gpu/intel/cui.h"
 #include "sim/models/installer/products.h"
+#include "sim/models/panel/panel.h"
 #include "sim/models/registry/registry_store.h"
 #include "sim/models/storage/disks.h"
 #include "sim/models/storage/rst_controller.h"
@@ -20,10 +22,24 @@ namespace sim {
 
 enum class Wow64Api { Present, Missing, Fails };
 
+// Simulated time passes only when a program sleeps or a bus transaction
+// takes its time, so waits and time-outs are exact and repeatable.
+struct SimClock {
+  std::uint64_t microseconds = 0;  // since the run started
+  std::uint32_t tickCountAtStart = 0;
+  std::uint32_t auxTransactionMicroseconds = 100;
+};
+
+struct PowerSupply {
+  std::uint8_t acLineStatus = 1;  // 0 offline, 1 online, 255 unknown
+  bool fails = false;             // GetSystemPowerStatus fails
+};
+
 struct Machine {
   bool windows64 = true;
   Wow64Api wow64Api = Wow64Api::Present;
   bool administrator = true;
+  bool parentConsole = true;  // the program's parent has a console to attach to
   std::optional<platform::LocalTime> localTime;  // the real clock when unset
   std::string driveC;                            // the folder that stands for C:\ .
   std::string tracePath;                         // empty: no trace
@@ -33,6 +49,10 @@ struct Machine {
   RstControllers rst;
   WmiModel wmi;
   std::vector<InstalledProduct> installerProducts;
+  SimClock clock;
+  PowerSupply power;
+  panel::Panel panel;
+  std::optional<intel::Cui> intelGpu;  // none: no CUI object is registered
   FreeSpace volume;
 };
 
@@ -48,6 +68,8 @@ struct RunRecord {
   std::string stdoutBytes;     // as they reached the stream (CR LF already made)
   std::vector<MessageBoxRecord> messageBoxes;  // each answered at once with OK
   std::vector<std::string> debugOutput;        // OutputDebugStringA texts, one per call
+  bool consoleAttached = false;  // AttachConsole reached the parent's console
+  bool stdoutClosed = false;     // reopening standard output failed: it takes nothing
 };
 
 Machine& CurrentMachine();
@@ -65,8 +87,5 @@ bool UseMachineText(const std::string& text, const std::string& baseDir, std::st
 bool StartFromEnvironment(std::string* error);
 // Saves a changed machine file (temporary file, then rename).
 bool FinishRun(std::string* error);
-
-// Appends one line to the trace file, when there is one.
-void Trace(const std::string& line);
 
 }  // namespace sim

@@ -2,9 +2,12 @@
 
 #include <cstdio>
 
+#include "sim/core/clock_power_file.h"
 #include "sim/core/text_codec.h"
 #include "sim/models/devices/devices_file.h"
+#include "sim/models/gpu/intel/cui_file.h"
 #include "sim/models/installer/installer_file.h"
+#include "sim/models/panel/panel_file.h"
 #include "sim/models/registry/registry_file.h"
 #include "sim/models/storage/storage_file.h"
 #include "sim/models/volume/volume_file.h"
@@ -37,6 +40,12 @@ bool LoadWow64Api(const Json& value, Machine& machine, const LoadContext&, std::
 bool LoadAdministrator(const Json& value, Machine& machine, const LoadContext&, std::string* error) {
   if (!ExpectType(value, Json::value_t::boolean, "\"administrator\"", error)) return false;
   machine.administrator = value.get<bool>();
+  return true;
+}
+
+bool LoadParentConsole(const Json& value, Machine& machine, const LoadContext&, std::string* error) {
+  if (!ExpectType(value, Json::value_t::boolean, "\"parentConsole\"", error)) return false;
+  machine.parentConsole = value.get<bool>();
   return true;
 }
 
@@ -91,6 +100,7 @@ const Section kSections[] = {
     {"isWow64Process", LoadWow64Api, nullptr},
     {"administrator", LoadAdministrator, nullptr},
     {"localTime", LoadLocalTime, nullptr},
+    {"parentConsole", LoadParentConsole, nullptr},
     {"driveC", LoadDriveC, nullptr},
     {"trace", LoadTrace, nullptr},
     {"registry", LoadPart<&Machine::registry, LoadRegistrySection>,
@@ -102,6 +112,10 @@ const Section kSections[] = {
     {"rstControllers", LoadPart<&Machine::rst, LoadRstSection>,
      SavePart<&Machine::rst, SaveRstSection>},
     {"wmi", LoadPart<&Machine::wmi, LoadWmiSection>, nullptr},
+    {"panel", LoadPart<&Machine::panel, LoadPanelSection>, nullptr},
+    {"intelGpu", LoadPart<&Machine::intelGpu, LoadIntelGpuSection>, nullptr},
+    {"clock", LoadPart<&Machine::clock, LoadClockSection>, nullptr},
+    {"power", LoadPart<&Machine::power, LoadPowerSection>, nullptr},
     {"volume", LoadPart<&Machine::volume, LoadVolumeSection>, nullptr},
 };
 

@@ -9,6 +9,7 @@
 #include "sim/core/guid.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
+#include "sim/core/trace.h"
 #include "sim/models/wmi/wmi_model.h"
 #include "sim/seam/services.h"
 #include "sim/seam/start.h"

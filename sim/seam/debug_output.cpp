@@ -2,6 +2,7 @@
 #include "platform/debug_output.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
+#include "sim/core/trace.h"
 
 namespace platform {
 

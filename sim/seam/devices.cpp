@@ -6,6 +6,7 @@
 #include "platform/devices.h"
 #include "sim/core/handles.h"
 #include "sim/core/machine.h"
+#include "sim/core/trace.h"
 #include "sim/models/storage/rst_controller.h"
 #include "sim/core/text_codec.h"
 

@@ -12,7 +12,9 @@
 #include "platform/files.h"
 #include "common/ascii_case.h"
 #include "sim/core/handles.h"
+#include "sim/core/host_path.h"
 #include "sim/core/machine.h"
+#include "sim/core/trace.h"
 #include "sim/seam/storage_devices.h"
 #include "sim/seam/volume_room.h"
 #include "sim/core/text_codec.h"
@@ -59,7 +61,7 @@ OpenResult OpenHostFile(const std::u16string& name, std::uint32_t access, std::u
                         std::uint32_t disposition) {
   OpenResult result;
   std::string path;
-  if (!sim::HostPath(name, &path)) {
+  if (!sim::HostPath(name, sim::CurrentMachine().driveC, &path)) {
     result.status = kErrorPathNotFound;
     return result;
   }
@@ -134,7 +136,7 @@ bool DeleteFileW(const char16_t* name) {
   std::string path;
   const std::u16string text = name != nullptr ? name : u"";
   Status status = kSuccess;
-  if (sim::IsDeviceName(text) || !sim::HostPath(text, &path)) {
+  if (sim::IsDeviceName(text) || !sim::HostPath(text, sim::CurrentMachine().driveC, &path)) {
     status = kErrorPathNotFound;
   } else if (sim::CountOpen(text) != 0) {
     status = kErrorSharingViolation;  // nothing here opens files for sharing deletion
@@ -152,8 +154,8 @@ bool MoveFileExW(const char16_t* from, const char16_t* to, std::uint32_t flags) 
   const std::u16string fromText = from != nullptr ? from : u"", toText = to != nullptr ? to : u"";
   Status status = kSuccess;
   struct stat target {};
-  const bool targetExists = sim::HostPath(toText, &toPath) && ::stat(toPath.c_str(), &target) == 0;
-  if (!sim::HostPath(fromText, &fromPath) || toPath.empty()) {
+  const bool targetExists = sim::HostPath(toText, sim::CurrentMachine().driveC, &toPath) && ::stat(toPath.c_str(), &target) == 0;
+  if (!sim::HostPath(fromText, sim::CurrentMachine().driveC, &fromPath) || toPath.empty()) {
     status = kErrorPathNotFound;
   } else if (targetExists && (flags & kMovefileReplaceExisting) == 0) {
     status = kErrorAlreadyExists;
@@ -169,21 +171,6 @@ bool MoveFileExW(const char16_t* from, const char16_t* to, std::uint32_t flags) 
              sim::HexNumber(flags) + " -> " + std::to_string(status));
   if (status != kSuccess) sim::SetLastError(status);
   return status == kSuccess;
-}
-
-bool DeleteFileA(const char* name) { return DeleteFileW(sim::Utf8ToUtf16(sim::AnsiToUtf8(name)).c_str()); }
-
-bool MoveFileExA(const char* from, const char* to, std::uint32_t flags) {
-  return MoveFileExW(sim::Utf8ToUtf16(sim::AnsiToUtf8(from)).c_str(), sim::Utf8ToUtf16(sim::AnsiToUtf8(to)).c_str(), flags);
-}
-
-// The host's absolute form of the file, in the ANSI code page.
-std::string GetFullPathNameA(const char* name) {
-  std::string path;
-  if (name == nullptr || !sim::HostPath(sim::Utf8ToUtf16(sim::AnsiToUtf8(name)), &path)) return "";
-  std::error_code error;
-  const std::filesystem::path full = std::filesystem::absolute(path, error).lexically_normal();
-  return error ? "" : sim::Utf8ToAnsi(full.string());
 }
 
 bool CloseHandle(Handle handle) {

@@ -7,6 +7,7 @@
 #include "sim/core/guid.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
+#include "sim/core/trace.h"
 
 namespace platform {
 namespace {

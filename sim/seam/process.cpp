@@ -5,6 +5,7 @@
 #include "sim/core/machine.h"
 #include "sim/core/process_state.h"
 #include "sim/core/text_codec.h"
+#include "sim/core/trace.h"
 #include "sim/seam/services.h"
 #include "sim/seam/start.h"
 
@@ -63,8 +64,8 @@ IsWow64ProcessFn FindIsWow64Process() {
   return FindFunction<IsWow64ProcessFn>(GetModuleHandleA("kernel32"), "IsWow64Process");
 }
 
-std::vector<std::u16string> CommandLineW() { return sim::Line().wide; }
-std::vector<std::string> CommandLineA() { return sim::Line().narrow; }
-std::vector<std::u16string> SplitCommandLineW() { return sim::Line().wide; }
+const std::vector<std::u16string>& CommandLineW() { return sim::Line().wide; }
+const std::vector<std::string>& CommandLineA() { return sim::Line().narrow; }
+const std::vector<std::u16string>& CrtCommandLineW() { return sim::Line().wide; }
 
 }  // namespace platform

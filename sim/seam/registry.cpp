@@ -1,13 +1,14 @@
 // The registry calls of the seam, answered from the machine's registry.
 #include <cstdio>
 #include <cstring>
-#include <map>
 
 #include "platform/registry.h"
 #include "common/ascii_case.h"
 #include "common/utf16le.h"
+#include "sim/core/handle_table.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
+#include "sim/core/trace.h"
 #include "sim/seam/start.h"
 
 namespace platform {
@@ -19,13 +20,10 @@ struct OpenKey {
   std::uint32_t access;
 };
 
-struct KeyTable {
-  std::map<RegKey, OpenKey> keys;
-  RegKey next = 0x1000;
-};
+using KeyTable = sim::HandleTable<RegKey, OpenKey>;
 
 KeyTable& Keys() {
-  static KeyTable table;
+  static KeyTable table(0x1000, 4);
   return table;
 }
 
@@ -69,10 +67,10 @@ bool Resolve(RegKey root, const std::u16string& subKey, std::uint32_t access, Op
     *out = OpenKey{hive, ApplyView(hive, subKey, access), access};
     return true;
   }
-  auto it = Keys().keys.find(root);
-  if (it == Keys().keys.end()) return false;
-  const std::u16string& base = it->second.path;
-  *out = OpenKey{it->second.hive,
+  const OpenKey* parent = Keys().Find(root);
+  if (parent == nullptr) return false;
+  const std::u16string& base = parent->path;
+  *out = OpenKey{parent->hive,
                  sim::NormalizeKeyPath(base.empty() ? subKey : base + u"\\" + subKey), access};
   return true;
 }
@@ -102,17 +100,15 @@ Status Open(RegKey root, const std::u16string& subKey, std::uint32_t access, Reg
     machine.registry.CreateKey(target.hive, target.path);
     sim::MarkChanged();
   }
-  *key = Keys().next;
-  Keys().next += 4;
-  Keys().keys[*key] = target;
+  *key = Keys().Add(target);
   return Traced(kSuccess, line);
 }
 
 Status Query(RegKey key, const std::u16string& name, bool ansi, std::uint32_t* type,
              std::uint8_t* data, std::uint32_t* size) {
-  auto it = Keys().keys.find(key);
-  if (it == Keys().keys.end()) return kErrorInvalidHandle;
-  const OpenKey& open = it->second;
+  const OpenKey* found = Keys().Find(key);
+  if (found == nullptr) return kErrorInvalidHandle;
+  const OpenKey& open = *found;
   const std::string line = std::string(ansi ? "reg.queryA " : "reg.query ") + Describe(open) +
                            " \"" + sim::Utf16ToUtf8(name) + "\" size=" +
                            (size != nullptr ? std::to_string(*size) : "none");
@@ -147,7 +143,7 @@ Status Query(RegKey key, const std::u16string& name, bool ansi, std::uint32_t* t
 }  // namespace
 }  // namespace platform
 
-void sim::ResetRegistryKeys() { platform::Keys() = platform::KeyTable{}; }
+void sim::ResetRegistryKeys() { platform::Keys().Clear(); }
 
 namespace platform {
 
@@ -184,9 +180,9 @@ Status RegQueryValueA(RegKey key, const char* name, std::uint32_t* type, std::ui
 
 Status RegSetValueW(RegKey key, const char16_t* name, std::uint32_t type, const std::uint8_t* data,
                     std::uint32_t size) {
-  auto it = Keys().keys.find(key);
-  if (it == Keys().keys.end()) return kErrorInvalidHandle;
-  const OpenKey& open = it->second;
+  const OpenKey* found = Keys().Find(key);
+  if (found == nullptr) return kErrorInvalidHandle;
+  const OpenKey& open = *found;
   sim::RegValue value;
   value.name = name != nullptr ? name : u"";
   value.type = type;
@@ -202,7 +198,7 @@ Status RegSetValueW(RegKey key, const char16_t* name, std::uint32_t type, const 
 Status RegCloseKey(RegKey key) {
   sim::Hive hive;
   if (RootHive(key, &hive)) return kSuccess;
-  return Keys().keys.erase(key) != 0 ? kSuccess : kErrorInvalidHandle;
+  return Keys().Remove(key) ? kSuccess : kErrorInvalidHandle;
 }
 
 }  // namespace platform

@@ -2,14 +2,15 @@
 // in order, one device element per disk at the same member index.
 #include <cstdio>
 #include <cstring>
-#include <map>
 
 #include "platform/setupapi.h"
 #include "common/utf16le.h"
 #include "sim/core/guid.h"
+#include "sim/core/handle_table.h"
 #include "sim/core/handles.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
+#include "sim/core/trace.h"
 #include "sim/seam/start.h"
 
 namespace platform {
@@ -20,17 +21,13 @@ constexpr std::uint32_t kSpintActive = 1;
 // that the simulated machine runs.
 constexpr std::uint32_t kDetailSize = 6;
 
-struct SetTable {
-  std::map<DevInfoSet, bool> open;
-  DevInfoSet next = 0x5E70;
-};
+// Each set remembers whether it lists the disks.
+using SetTable = sim::HandleTable<DevInfoSet, bool>;
 
 SetTable& Sets() {
-  static SetTable table;
+  static SetTable table(0x5E70, 8);
   return table;
 }
-
-bool SameGuid(const Guid& a, const Guid& b) { return a == b; }
 
 bool Fail(Status status, const std::string& line) {
   sim::Trace(line + " -> " + std::to_string(status));
@@ -55,7 +52,7 @@ sim::Disk* DiskAt(std::uintptr_t marker) {
 }  // namespace
 }  // namespace platform
 
-void sim::ResetSetupApi() { platform::Sets() = platform::SetTable{}; }
+void sim::ResetSetupApi() { platform::Sets().Clear(); }
 
 namespace platform {
 
@@ -70,12 +67,11 @@ DevInfoSet SetupDiGetClassDevsW(const Guid* classGuid, const char16_t*, std::uin
     Fail(static_cast<Status>(error), line);
     return kInvalidDevInfoSet;
   }
-  const DevInfoSet set = Sets().next;
-  Sets().next += 8;
   // Only the present disks that expose the disk interface fill this list.
-  Sets().open[set] = classGuid != nullptr && SameGuid(*classGuid, kGuidDevinterfaceDisk) &&
-                     (flags & (kDigcfPresent | kDigcfDeviceInterface)) ==
-                         (kDigcfPresent | kDigcfDeviceInterface);
+  const bool listsDisks = classGuid != nullptr && *classGuid == kGuidDevinterfaceDisk &&
+                          (flags & (kDigcfPresent | kDigcfDeviceInterface)) ==
+                              (kDigcfPresent | kDigcfDeviceInterface);
+  const DevInfoSet set = Sets().Add(listsDisks);
   Succeed(line);
   return set;
 }
@@ -83,12 +79,12 @@ DevInfoSet SetupDiGetClassDevsW(const Guid* classGuid, const char16_t*, std::uin
 bool SetupDiEnumDeviceInterfaces(DevInfoSet set, const DevInfoData*, const Guid* interfaceClass,
                                  std::uint32_t index, DeviceInterfaceData* data) {
   const std::string line = "setupapi.EnumDeviceInterfaces index=" + std::to_string(index);
-  auto it = Sets().open.find(set);
-  if (it == Sets().open.end()) return Fail(kErrorInvalidHandle, line);
+  const bool* listsDisks = Sets().Find(set);
+  if (listsDisks == nullptr) return Fail(kErrorInvalidHandle, line);
   if (data == nullptr || data->size != sizeof(DeviceInterfaceData)) {
     return Fail(kErrorInvalidUserBuffer, line);
   }
-  const bool disks = it->second && interfaceClass != nullptr && SameGuid(*interfaceClass, kGuidDevinterfaceDisk);
+  const bool disks = *listsDisks && interfaceClass != nullptr && *interfaceClass == kGuidDevinterfaceDisk;
   if (!disks || index >= Disks().size()) return Fail(kErrorNoMoreItems, line);
   const sim::Disk& disk = Disks()[index];
   if (disk.interfaceError != 0) return Fail(static_cast<Status>(disk.interfaceError), line);
@@ -102,7 +98,7 @@ bool SetupDiGetDeviceInterfaceDetailW(DevInfoSet set, DeviceInterfaceData* data,
                                       std::uint32_t detailSize, std::uint32_t* requiredSize,
                                       DevInfoData*) {
   std::string line = "setupapi.GetDeviceInterfaceDetail";
-  if (Sets().open.count(set) == 0) return Fail(kErrorInvalidHandle, line);
+  if (Sets().Find(set) == nullptr) return Fail(kErrorInvalidHandle, line);
   sim::Disk* disk = data != nullptr ? DiskAt(data->reserved) : nullptr;
   if (disk == nullptr) return Fail(kErrorInvalidParameter, line);
   line += " index=" + std::to_string(data->reserved - 1) + " offered=" + std::to_string(detailSize);
@@ -129,12 +125,12 @@ bool SetupDiGetDeviceInterfaceDetailW(DevInfoSet set, DeviceInterfaceData* data,
 
 bool SetupDiEnumDeviceInfo(DevInfoSet set, std::uint32_t index, DevInfoData* device) {
   const std::string line = "setupapi.EnumDeviceInfo index=" + std::to_string(index);
-  auto it = Sets().open.find(set);
-  if (it == Sets().open.end()) return Fail(kErrorInvalidHandle, line);
+  const bool* listsDisks = Sets().Find(set);
+  if (listsDisks == nullptr) return Fail(kErrorInvalidHandle, line);
   if (device == nullptr || device->size != sizeof(DevInfoData)) {
     return Fail(kErrorInvalidUserBuffer, line);
   }
-  if (!it->second || index >= Disks().size()) return Fail(kErrorNoMoreItems, line);
+  if (!*listsDisks || index >= Disks().size()) return Fail(kErrorNoMoreItems, line);
   device->devInst = index + 1;
   device->reserved = index + 1;
   return Succeed(line);
@@ -145,7 +141,7 @@ bool SetupDiGetDeviceRegistryPropertyW(DevInfoSet set, DevInfoData* device,
                                        std::uint8_t* buffer, std::uint32_t bufferSize,
                                        std::uint32_t* requiredSize) {
   std::string line = "setupapi.GetDeviceRegistryProperty";
-  if (Sets().open.count(set) == 0) return Fail(kErrorInvalidHandle, line);
+  if (Sets().Find(set) == nullptr) return Fail(kErrorInvalidHandle, line);
   sim::Disk* disk = device != nullptr ? DiskAt(device->reserved) : nullptr;
   if (disk == nullptr) return Fail(kErrorInvalidParameter, line);
   char detail[96];
@@ -170,7 +166,7 @@ bool SetupDiGetDeviceRegistryPropertyW(DevInfoSet set, DevInfoData* device,
 }
 
 bool SetupDiDestroyDeviceInfoList(DevInfoSet set) {
-  if (Sets().open.erase(set) == 0) return Fail(kErrorInvalidHandle, "setupapi.DestroyDeviceInfoList");
+  if (!Sets().Remove(set)) return Fail(kErrorInvalidHandle, "setupapi.DestroyDeviceInfoList");
   return Succeed("setupapi.DestroyDeviceInfoList");
 }
 

@@ -14,6 +14,7 @@ void StartSeam(const Machine& machine) {
 
   RegisterKernel32(machine);
   RegisterWmiClasses(machine);
+  RegisterIntelCui(machine);
 }
 
 }  // namespace sim

@@ -19,5 +19,6 @@ void ResetCommandLine();
 // The adapters: each registers what its model offers through COM or libraries.
 void RegisterKernel32(const Machine& machine);
 void RegisterWmiClasses(const Machine& machine);
+void RegisterIntelCui(const Machine& machine);
 
 }  // namespace sim

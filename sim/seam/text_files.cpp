@@ -4,9 +4,11 @@
 
 #include "platform/files.h"
 #include "sim/core/handles.h"
+#include "sim/core/host_path.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
 #include "sim/core/text_stream.h"
+#include "sim/core/trace.h"
 #include "sim/seam/volume_room.h"
 
 namespace sim {
@@ -39,11 +41,13 @@ TextFile* OpenTextFile(const char* path, const char* mode) {
   binaryMode += 'b';
   std::u16string wide;
   for (const char* p = path; *p != 0; ++p) wide += sim::AnsiByteToWide(static_cast<unsigned char>(*p));
-  const bool truncates = binaryMode[0] == 'w';
   std::FILE* file = nullptr;
-  if (sim::HostPath(wide, &hostPath)) {
-    if (truncates) sim::ReleaseRoomOf(hostPath);
+  if (sim::HostPath(wide, sim::CurrentMachine().driveC, &hostPath)) {
+    if (binaryMode[0] == 'w') sim::ReleaseRoomOf(hostPath);  // truncated: its space is free again
     file = std::fopen(hostPath.c_str(), binaryMode.c_str());
+  } else {
+    // A device or network name is no file the C runtime can open here.
+    sim::SetLastError(sim::IsDeviceName(wide) ? kErrorFileNotFound : kErrorPathNotFound);
   }
   sim::Trace("file.text " + sim::Utf16ToUtf8(wide) + " mode=" + mode + " -> " +
              (file != nullptr ? "0" : "failed"));
@@ -59,6 +63,10 @@ bool WriteText(TextFile* file, const char* text, std::size_t length) {
   if (room < bytes.size()) sim::EndIfKilledWhenFull();
   if (!whole) file->failed = true;
   return whole;
+}
+
+void FlushTextFile(TextFile* file) {
+  if (file != nullptr) std::fflush(file->file);
 }
 
 bool CloseTextFile(TextFile* file) {

@@ -3,6 +3,7 @@
 #include "platform/ui.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
+#include "sim/core/trace.h"
 
 namespace platform {
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "sim/core/machine.h"
+#include "sim/core/trace.h"
 
 namespace sim {
 

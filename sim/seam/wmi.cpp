@@ -7,6 +7,7 @@
 #include "platform/wmi.h"
 #include "sim/core/machine.h"
 #include "sim/core/text_codec.h"
+#include "sim/core/trace.h"
 #include "sim/models/wmi/wql.h"
 #include "sim/seam/services.h"
 #include "sim/seam/start.h"

@@ -12,7 +12,7 @@
 
 namespace {
 
-const ModuleIdentity kIdentity{u"111084", u"Orvo Zerbix Removal Utility", u"APAC"};
+const inventory::ModuleIdentity kIdentity{u"111084", u"Orvo Zerbix Removal Utility", u"APAC"};
 
 std::string Utf16LeBytes(const std::u16string& text) {
   const std::vector<std::uint8_t> bytes = common::Utf16LeBytes(text);
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The wide reader hands over at most 511 UTF-16 units.
   const std::u16string wide = input.Units(511);
   const auto wideDocument =
-      testsupport::ParseAttributes(Utf16LeBytes(WideInventoryText(InventoryForm::Full, wide, kIdentity)), "UTF-16LE");
+      testsupport::ParseAttributes(Utf16LeBytes(inventory::WideInventoryText(inventory::InventoryForm::Full, wide, kIdentity)), "UTF-16LE");
   FUZZ_CHECK(wideDocument.size() == 9);
   FUZZ_CHECK(wideDocument.at("Application@version") == testsupport::AsXmlReadsIt(wide, "\xEF\xBF\xBD"));
   FUZZ_CHECK(wideDocument.at("Application@packageVersion") == wideDocument.at("Application@version"));
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   rest = rest.substr(0, rest.find('\0'));
   const std::string version = rest.substr(0, split), display = rest.substr(split < rest.size() ? split : rest.size());
   const auto narrowDocument = testsupport::ParseAttributes(
-      NarrowInventoryText(version.c_str(), display.c_str(), "2021-11-28T16:26:58"), nullptr);
+      inventory::recoveryscan::NarrowInventoryText(version.c_str(), display.c_str(), "2021-11-28T16:26:58"), nullptr);
   FUZZ_CHECK(narrowDocument.size() == 9);
   FUZZ_CHECK(narrowDocument.at("Application@version") ==
              testsupport::AsXmlReadsIt(sim::Utf8ToUtf16(sim::AnsiToUtf8(version)), "?"));

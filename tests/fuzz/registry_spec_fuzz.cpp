@@ -43,8 +43,8 @@ Expected Rules(std::string text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   const std::string terminated = text.substr(0, text.find('\0'));
-  recoveryscan::RegistrySpec parsed{};
-  const bool valid = recoveryscan::ParseRegistrySpec(terminated.c_str(), &parsed);
+  inventory::recoveryscan::RegistrySpec parsed{};
+  const bool valid = inventory::recoveryscan::ParseRegistrySpec(terminated.c_str(), &parsed);
   const Expected expected = Rules(text);
   FUZZ_CHECK(valid == expected.valid);
   if (valid) {

@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(platform::RegOpenKeyW(platform::kHkeyLocalMachine, kKey.c_str(), platform::kKeyRead, &key) ==
              platform::kSuccess);
   std::u16string wide = u"unchanged";
-  const bool read = QueryWideText(key, u"Value", &wide);
+  const bool read = inventory::QueryWideText(key, u"Value", &wide);
   platform::RegCloseKey(key);
   FUZZ_CHECK(read == (bytes.size() <= 1024));
   if (read) {
@@ -55,10 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The narrow reader gets the bytes as they are only for types that are
   // not text; REG_BINARY stands for them.
   Store(3, bytes);
-  recoveryscan::RunLog log;
+  inventory::recoveryscan::RunLog log;
   std::string narrow;
   const platform::Status status =
-      recoveryscan::QueryRegistrySpec("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORVO\\ManageableUpdatePackage\\Fuzz;Value",
+      inventory::recoveryscan::QueryRegistrySpec("HKEY_LOCAL_MACHINE\\SOFTWARE\\ORVO\\ManageableUpdatePackage\\Fuzz;Value",
                                       &narrow, log);
   FUZZ_CHECK((status == platform::kSuccess) == (bytes.size() <= 260));
   FUZZ_CHECK(narrow == (status == platform::kSuccess ? bytes.substr(0, bytes.find('\0')) : ""));

@@ -8,10 +8,18 @@
 #include <vector>
 
 #include "tests/inspection/pe_headers.h"
+#include "tests/support/build_present.h"
 #include "tests/support/process.h"
+#include "tests/support/table_rows.h"
 
 namespace {
 
+using testsupport::PrintTo;
+
+const auto* const kWin32Build = ::testing::AddGlobalTestEnvironment(
+    new testsupport::BuildPresent("win32", std::string(SUITE_WIN32_DIR) + "/inventory/cleanupscan.exe"));
+
+constexpr int kWindowed = 2;
 constexpr int kConsole = 3;
 
 struct Deliverable {
@@ -48,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(Programs, DeliverableTest,
                          ::testing::Values(Deliverable{"cleanupscan", "inventory/cleanupscan.exe", kConsole},
                                            Deliverable{"coolingscan", "inventory/coolingscan.exe", kConsole},
                                            Deliverable{"recoveryscan", "inventory/recoveryscan.exe", kConsole},
-                                           Deliverable{"drivetag", "drivetag/drivetag.exe", kConsole}),
+                                           Deliverable{"drivetag", "drivetag/drivetag.exe", kConsole},
+                                           Deliverable{"tconprobe", "tconprobe/tconprobe.exe", kWindowed}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DrivetagDeliverable, CarriesOneAsInvokerManifest) {
@@ -109,6 +118,45 @@ TEST(CoolingscanDeliverable, FindsTheMessageBoxOnlyWhenItShowsOne) {
                           [](const std::string& line) { return line.ends_with(" LoadLibraryA"); }),
             1)
       << facts.dump;
+}
+
+const std::string kTconprobe = std::string(SUITE_WIN32_DIR) + "/tconprobe/tconprobe.exe";
+
+TEST(TconprobeDeliverable, ExportsItsFourAuxFunctionsByPlainName) {
+  const PeFacts facts = ReadPeFacts(kTconprobe);
+  const auto table = facts.dump.find("[Ordinal/Name Pointer] Table");
+  ASSERT_NE(table, std::string::npos) << facts.dump;
+  std::istringstream lines(facts.dump.substr(facts.dump.find('\n', table) + 1));
+  std::vector<std::string> names;
+  std::string line;
+  while (std::getline(lines, line) && line.find('[') != std::string::npos) names.push_back(line.substr(line.find(']') + 2));
+  EXPECT_EQ(names, (std::vector<std::string>{"KSXAUX_CloseDll", "KSXAUX_I2COverAuxAccess", "KSXAUX_NativeAuxAccess",
+                                             "KSXAUX_OpenDll"}));
+}
+
+TEST(TconprobeDeliverable, ReachesTheGpuInterfacesOnlyAtRunTime) {
+  const PeFacts facts = ReadPeFacts(kTconprobe);
+  for (const std::string& dll : facts.importedDlls) {
+    EXPECT_TRUE(dll == "kernel32.dll" || dll == "msvcrt.dll" || dll == "ole32.dll" || dll == "oleaut32.dll" ||
+                dll == "shell32.dll" || dll == "version.dll" || dll == "user32.dll" || dll == "advapi32.dll")
+        << dll;
+  }
+}
+
+TEST(TconprobeDeliverable, CarriesTheBuildsFileVersion) {
+  const std::string resource = ReadResource(testsupport::ReadFile(kTconprobe), 16, 1);
+  const std::string signature("\xBD\x04\xEF\xFE", 4);  // VS_FIXEDFILEINFO
+  const auto fixed = resource.find(signature);
+  ASSERT_NE(fixed, std::string::npos);
+  // dwFileVersionMS and dwFileVersionLS: 1.0.0.0
+  EXPECT_EQ(resource.substr(fixed + 8, 8), std::string("\0\0\1\0\0\0\0\0", 8));
+}
+
+// The program's own code is small: it adds a few tens of KB to what every
+// program of the suite carries.
+TEST(TconprobeDeliverable, AddsLittleToTheSmallestProgram) {
+  const auto size = [](const std::string& path) { return testsupport::ReadFile(path).size(); };
+  EXPECT_LT(size(kTconprobe), size(std::string(SUITE_WIN32_DIR) + "/inventory/cleanupscan.exe") + 64 * 1024);
 }
 
 }  // namespace

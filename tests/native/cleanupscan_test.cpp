@@ -5,9 +5,12 @@
 
 #include "sim/core/text_codec.h"
 #include "tests/native/sim_test.h"
+#include "tests/support/table_rows.h"
 
 // Named, not anonymous: the test files of one program are built as one unit.
 namespace cleanupscan_test {
+
+using testsupport::PrintTo;
 
 const char16_t kKey32[] = u"SOFTWARE\\WOW6432Node\\ORVO\\ManageableUpdatePackage\\ZerbixRemovalTool";
 const std::string kKey32Json =
@@ -23,7 +26,7 @@ std::string Machine(const std::string& devices, const std::string& versionJson,
 
 class CleanupScanTest : public SimTest {
  protected:
-  int Run(const std::vector<std::u16string>& arguments = {}) { return cleanupscan::Run(arguments); }
+  int Run(const std::vector<std::u16string>& arguments = {}) { return inventory::cleanupscan::Run(arguments); }
 
   // The version attribute of the document, or "<empty form>".
   std::string Reported(const std::string& file = "OutputFile.xml") const {
@@ -128,7 +131,7 @@ TEST_F(CleanupScanTest, FallbackNameIsAFileInTheCurrentDirectory) {
 
 TEST_F(CleanupScanTest, ReadWriteRefusalOfVariantBStillFallsBack) {
   LoadMachine(Machine(R"({"name": "\\\\.\\Zerbix_2_5", "readWrite": false})", R"({"Version": "2.5.0"})"));
-  EXPECT_FALSE(cleanupscan::ProbeRemovalDriver(cleanupscan::ProbeVariant::B));
+  EXPECT_FALSE(inventory::cleanupscan::ProbeRemovalDriver(inventory::cleanupscan::ProbeVariant::B));
   Run();
   EXPECT_EQ(Reported(), "2.5.0");
 }

@@ -3,9 +3,12 @@
 #include <string>
 
 #include "tests/native/sim_test.h"
+#include "tests/support/table_rows.h"
 
 // Named, not anonymous: the test files of one program are built as one unit.
 namespace coolingscan_test {
+
+using testsupport::PrintTo;
 
 const std::string kKey64 = R"("HKLM\\SOFTWARE\\ORVO\\ManageableUpdatePackage\\ThermalPpkg")";
 const std::string kKey32 = R"("HKLM\\SOFTWARE\\WOW6432Node\\ORVO\\ManageableUpdatePackage\\ThermalPpkg")";
@@ -29,7 +32,7 @@ std::string Utf16Hex(char ch, int count) {
 
 class CoolingScanTest : public SimTest {
  protected:
-  int Run(const std::vector<std::u16string>& arguments = {}) { return coolingscan::Run(arguments); }
+  int Run(const std::vector<std::u16string>& arguments = {}) { return inventory::coolingscan::Run(arguments); }
 
   // The version attribute of the document, "<empty form>" or "<no document>".
   std::string Reported(const std::string& file = "OutputFile.xml") const {

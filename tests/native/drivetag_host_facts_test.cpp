@@ -6,8 +6,11 @@
 #include "sim/core/text_codec.h"
 #include "sim/seam/services.h"
 #include "tests/native/drivetag_machine.h"
+#include "tests/support/table_rows.h"
 
 namespace {
+
+using testsupport::PrintTo;
 
 using namespace drivetag_test;
 

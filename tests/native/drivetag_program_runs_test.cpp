@@ -6,8 +6,11 @@
 #include <filesystem>
 
 #include "tests/support/process.h"
+#include "tests/support/table_rows.h"
 
 namespace {
+
+using testsupport::PrintTo;
 
 using testsupport::ProcessResult;
 using testsupport::RunProcess;

@@ -4,8 +4,11 @@
 
 #include "sim/core/handles.h"
 #include "tests/native/drivetag_machine.h"
+#include "tests/support/table_rows.h"
 
 namespace {
+
+using testsupport::PrintTo;
 
 using namespace drivetag_test;
 

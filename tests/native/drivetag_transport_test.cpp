@@ -6,8 +6,11 @@
 #include "platform/files.h"
 #include "platform/setupapi.h"
 #include "tests/native/drivetag_machine.h"
+#include "tests/support/table_rows.h"
 
 namespace {
+
+using testsupport::PrintTo;
 
 using namespace drivetag_test;
 

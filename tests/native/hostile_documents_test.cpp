@@ -66,9 +66,9 @@ struct WideModule {
 
 TEST_F(HostileDocumentTest, WideDocumentsCarryTheRegistryValue) {
   const WideModule modules[] = {
-      {R"(HKLM\\SOFTWARE\\WOW6432Node\\ORVO\\ManageableUpdatePackage\\ZerbixRemovalTool)", cleanupscan::Run,
+      {R"(HKLM\\SOFTWARE\\WOW6432Node\\ORVO\\ManageableUpdatePackage\\ZerbixRemovalTool)", inventory::cleanupscan::Run,
        "Orvo Zerbix Removal Utility"},
-      {R"(HKLM\\SOFTWARE\\ORVO\\ManageableUpdatePackage\\ThermalPpkg)", coolingscan::Run,
+      {R"(HKLM\\SOFTWARE\\ORVO\\ManageableUpdatePackage\\ThermalPpkg)", inventory::coolingscan::Run,
        "Orvo AC Thermal PPkg Driver"}};
   for (const WideModule& module : modules) {
     for (int i = 0; i < kValuesPerModule; ++i) {
@@ -107,7 +107,7 @@ TEST_F(HostileDocumentTest, RecoveryDocumentCarriesTheInstallerAndRegistryTexts)
          {{R"(HKLM\SOFTWARE\ORVO\ManageableUpdatePackage\sentiva_os_recovery)",
            {{"UninstalledVersionZeroInv", sim::AnsiToUtf8(registryVersion)}}}}}};
     LoadMachine(machine.dump());
-    ASSERT_EQ(recoveryscan::Run({"-o", "inv.xml"}), 0);
+    ASSERT_EQ(inventory::recoveryscan::Run({"-o", "inv.xml"}), 0);
     const auto attributes = testsupport::ParseAttributes(Read("inv.xml"), nullptr);
     ASSERT_FALSE(attributes.empty()) << "value " << i << ": not well-formed";
     const std::string version =

@@ -1,11 +1,18 @@
 #include <filesystem>
 #include <string>
 
-#include "inventory/recoveryscan/narrow_inventory.h"
 #include "inventory/common/wide_inventory.h"
+#include "inventory/recoveryscan/narrow_inventory.h"
 #include "tests/native/sim_test.h"
 
 namespace {
+
+using inventory::InventoryForm;
+using inventory::ModuleIdentity;
+using inventory::WideInventoryText;
+using inventory::WriteWideInventory;
+using inventory::recoveryscan::NarrowInventoryText;
+using inventory::recoveryscan::WriteNarrowInventory;
 
 const ModuleIdentity kCleanup{u"111084", u"Orvo Zerbix Removal Utility", u"APAC"};
 

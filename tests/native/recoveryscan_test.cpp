@@ -10,9 +10,12 @@
 #include "platform/installer.h"
 #include "tests/native/sim_test.h"
 #include "tests/support/recoveryscan_texts.h"
+#include "tests/support/table_rows.h"
 
 // Named, not anonymous: the test files of one program are built as one unit.
 namespace recoveryscan_test {
+
+using testsupport::PrintTo;
 
 const std::string kUpgradeCode = "{2253caa0-0ba2-461c-a50e-fc18228ebadd}";
 const std::string kProductCode = "{6F1D3A52-8C47-4E0B-9A21-3B5C7D9E0F14}";
@@ -64,7 +67,7 @@ std::string AsciiHex(const std::string& text) {
 
 class RecoveryScanTest : public SimTest {
  protected:
-  int Run(const std::vector<std::string>& arguments) { return recoveryscan::Run(arguments); }
+  int Run(const std::vector<std::string>& arguments) { return inventory::recoveryscan::Run(arguments); }
 
   std::string Attribute(const std::string& file, const std::string& element,
                         const std::string& name) const {
@@ -374,8 +377,8 @@ class RegistrySpecTest : public ::testing::TestWithParam<SpecRow> {};
 
 TEST_P(RegistrySpecTest, SplitsHiveKeyAndValueOrRefuses) {
   const SpecRow& row = GetParam();
-  recoveryscan::RegistrySpec parsed{};
-  ASSERT_EQ(recoveryscan::ParseRegistrySpec(row.valuePath.c_str(), &parsed), row.valid);
+  inventory::recoveryscan::RegistrySpec parsed{};
+  ASSERT_EQ(inventory::recoveryscan::ParseRegistrySpec(row.valuePath.c_str(), &parsed), row.valid);
   if (!row.valid) return;
   EXPECT_EQ(parsed.hive, row.hive);
   EXPECT_EQ(std::string(parsed.keyPath), row.keyPath);
@@ -424,7 +427,7 @@ class OpenKeyForQueryTest : public RecoveryScanTest, public ::testing::WithParam
 TEST_P(OpenKeyForQueryTest, NamesTheViewOnlyUnderWow64) {
   LoadMachine(GetParam().machine);
   platform::RegKey key = 0;
-  recoveryscan::OpenKeyForQuery(platform::kHkeyLocalMachine, GetParam().keyPath.c_str(), &key);
+  inventory::recoveryscan::OpenKeyForQuery(platform::kHkeyLocalMachine, GetParam().keyPath.c_str(), &key);
   EXPECT_EQ(TraceOf("reg.open"), std::vector<std::string>{GetParam().traced});
 }
 
@@ -447,9 +450,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(RecoveryScanTest, CapitalNodeSpecReadsThe32BitKey) {
   LoadMachine(R"({"windows": 64, "registry": {"HKLM\\SOFTWARE\\WOW6432Node\\ORVO\\R": {"V": "10.1.20.300"}}})");
-  recoveryscan::RunLog log;
+  inventory::recoveryscan::RunLog log;
   std::string text;
-  EXPECT_EQ(recoveryscan::QueryRegistrySpec("HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432NODE\\ORVO\\R;V", &text, log),
+  EXPECT_EQ(inventory::recoveryscan::QueryRegistrySpec("HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432NODE\\ORVO\\R;V", &text, log),
             platform::kSuccess);
   EXPECT_EQ(text, "10.1.20.300");
 }
@@ -467,9 +470,9 @@ TEST_P(QueryRegistrySpecLogTest, LogsWhyNothingWasRead) {
   LoadMachine(R"({"windows": 64, "registry": {"HKLM\\SOFTWARE\\K": {"Other": "x"}}})");
   std::string text = "stale";
   {
-    recoveryscan::RunLog log;
+    inventory::recoveryscan::RunLog log;
     log.Open("run.log", "");
-    EXPECT_NE(recoveryscan::QueryRegistrySpec(GetParam().valuePath, &text, log), platform::kSuccess);
+    EXPECT_NE(inventory::recoveryscan::QueryRegistrySpec(GetParam().valuePath, &text, log), platform::kSuccess);
   }
   EXPECT_EQ(text, "");
   EXPECT_EQ(Read("run.log"), GetParam().logged);
@@ -496,9 +499,9 @@ class ReportInstallerResultTest : public RecoveryScanTest, public ::testing::Wit
 TEST_P(ReportInstallerResultTest, TellsTheDebuggerOrTheLog) {
   LoadMachine("{}");
   {
-    recoveryscan::RunLog log;
+    inventory::recoveryscan::RunLog log;
     log.Open("run.log", "");
-    EXPECT_EQ(recoveryscan::ReportInstallerResult(GetParam().code, log), GetParam().code);
+    EXPECT_EQ(inventory::recoveryscan::ReportInstallerResult(GetParam().code, log), GetParam().code);
   }
   EXPECT_EQ(DebugOutput(), GetParam().debugOutput);
   EXPECT_EQ(Read("run.log"), GetParam().logged);

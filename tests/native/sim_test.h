@@ -17,6 +17,9 @@ class SimTest : public ::testing::Test {
     char cwd[4096];
     previousDir_ = getcwd(cwd, sizeof cwd) != nullptr ? cwd : "/";
     ASSERT_EQ(chdir(dir_.path().c_str()), 0);
+    // Every test starts on a fresh machine: no handles, keys, COM objects
+    // or libraries are left over from the test before.
+    LoadMachine("{}");
   }
   void TearDown() override { ASSERT_EQ(chdir(previousDir_.c_str()), 0); }
 

@@ -1,7 +1,10 @@
 #include "inventory/common/wow64.h"
 #include "tests/native/sim_test.h"
+#include "tests/support/table_rows.h"
 
 namespace {
+
+using testsupport::PrintTo;
 
 struct Wow64Case {
   const char* machine;
@@ -12,7 +15,7 @@ class Wow64Test : public SimTest, public ::testing::WithParamInterface<Wow64Case
 
 TEST_P(Wow64Test, AnswersYesOnlyWhenTheFunctionExistsAndSaysTrue) {
   LoadMachine(GetParam().machine);
-  EXPECT_EQ(IsRunningUnderWow64(), GetParam().expected);
+  EXPECT_EQ(inventory::IsRunningUnderWow64(), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

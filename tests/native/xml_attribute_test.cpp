@@ -8,6 +8,9 @@
 
 namespace {
 
+using inventory::XmlAttributeUtf8;
+using inventory::XmlAttributeW;
+
 struct AttributeCase {
   const char* name;
   std::u16string value;

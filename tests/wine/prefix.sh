@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # One Wine prefix for a whole test run, kept warm by one long-lived client.
-#   prefix.sh setup STATE_DIR    make the prefix in a temporary folder, start the client
+#   prefix.sh setup STATE_DIR WIN64_DIR
+#                                make the prefix in a temporary folder, start the client
+#                                (exit 77, skipped, when the win64 build is not there)
 #   prefix.sh cleanup STATE_DIR  end the client and the server, remove the prefix
 set -u
 action=$1
@@ -11,6 +13,10 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 
 case "$action" in
 setup)
+  if [ ! -f "${3:-}/inventory/cleanupscan.exe" ]; then
+    echo "skipped: no win64 build"
+    exit 77
+  fi
   "$0" cleanup "$state" >/dev/null 2>&1
   mkdir -p "$state"
   export WINEPREFIX

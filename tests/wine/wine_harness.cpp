@@ -1,12 +1,18 @@
 #include "tests/wine/wine_harness.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
+
+#include "tests/support/build_present.h"
 
 namespace winetest {
 namespace {
 
 const char* kWineLoader = "/usr/lib/wine/wine64";
+
+const auto* const kWin64Build = ::testing::AddGlobalTestEnvironment(
+    new testsupport::BuildPresent("win64", std::string(SUITE_WIN64_DIR) + "/inventory/cleanupscan.exe"));
 
 std::string ReadPrefix() {
   const char* state = std::getenv("WINE_STATE_DIR");
@@ -45,12 +51,38 @@ testsupport::ProcessResult RunWine(const std::string& exe, const std::vector<std
                                    const std::string& workingDir, int timeoutSeconds) {
   std::vector<std::string> argv{kWineLoader, exe};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  return testsupport::RunProcess(
-      argv,
-      {{"WINEPREFIX", Prefix()},
-       {"WINEDEBUG", "-all"},
-       {"WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"}},
-      workingDir, timeoutSeconds);
+  return testsupport::RunProcess(argv, WineEnvironment(), workingDir, timeoutSeconds);
+}
+
+std::map<std::string, std::string> WineEnvironment() {
+  return {{"WINEPREFIX", Prefix()},
+          {"WINEDEBUG", "-all"},
+          {"WINEDLLOVERRIDES", "mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"}};
+}
+
+testsupport::ProcessResult RunWineInTerminal(const std::string& exe, const std::vector<std::string>& arguments,
+                                             const std::string& workingDir) {
+  std::string command = std::string(kWineLoader) + " '" + exe + "'";
+  for (const std::string& argument : arguments) command += " '" + argument + "'";
+  testsupport::ProcessResult result =
+      testsupport::RunProcess({"/usr/bin/script", "-qec", command, "/dev/null"}, WineEnvironment(), workingDir, 120);
+  // What the terminal showed: cursor show and hide dropped, a cursor move
+  // right as blanks, other sequences and carriage returns dropped.
+  std::string text;
+  const std::string& raw = result.stdoutBytes;
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\r') continue;
+    if (raw[i] != '\x1b' || i + 1 >= raw.size() || raw[i + 1] != '[') {
+      text += raw[i];
+      continue;
+    }
+    std::size_t end = i + 2;
+    while (end < raw.size() && !(raw[end] >= '@' && raw[end] <= '~')) ++end;
+    if (end < raw.size() && raw[end] == 'C') text.append(std::max(1, std::atoi(raw.c_str() + i + 2)), ' ');
+    i = end;
+  }
+  result.stdoutBytes = text;
+  return result;
 }
 
 std::string Win64Path(const std::string& relative) { return std::string(SUITE_WIN64_DIR) + "/" + relative; }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,15 @@ const std::string& Prefix();
 // Runs a Windows program under wine64 in workingDir; output goes to files.
 testsupport::ProcessResult RunWine(const std::string& exe, const std::vector<std::string>& arguments,
                                    const std::string& workingDir, int timeoutSeconds = 120);
+
+// The environment of every Wine run in this prefix.
+std::map<std::string, std::string> WineEnvironment();
+
+// Runs a program under wine64 on a terminal of its own (script -qec), so
+// that a windowed program can attach to its console; stdoutBytes is the
+// text the terminal showed, without escape sequences and carriage returns.
+testsupport::ProcessResult RunWineInTerminal(const std::string& exe, const std::vector<std::string>& arguments,
+                                             const std::string& workingDir);
 
 // Path of a file that the 64-bit Windows build produced.
 std::string Win64Path(const std::string& relative);

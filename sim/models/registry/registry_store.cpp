@@ -76,10 +76,22 @@ const char* HiveShortName(Hive hive) {
 }
 
 std::optional<Hive> HiveFromName(const std::string& name) {
-  if (name == "HKLM" || name == "HKEY_LOCAL_MACHINE") return Hive::LocalMachine;
-  if (name == "HKCU" || name == "HKEY_CURRENT_USER") return Hive::CurrentUser;
-  if (name == "HKCR" || name == "HKEY_CLASSES_ROOT") return Hive::ClassesRoot;
-  if (name == "HKU" || name == "HKEY_USERS") return Hive::Users;
+  struct HiveName {
+    const char* shortName;
+    const char* longName;
+    Hive hive;
+  };
+  static constexpr HiveName kNames[] = {{"HKLM", "HKEY_LOCAL_MACHINE", Hive::LocalMachine},
+                                        {"HKCU", "HKEY_CURRENT_USER", Hive::CurrentUser},
+                                        {"HKCR", "HKEY_CLASSES_ROOT", Hive::ClassesRoot},
+                                        {"HKU", "HKEY_USERS", Hive::Users}};
+  // Like every registry name, a hive's compares without regard to case.
+  for (const HiveName& entry : kNames) {
+    if (common::SameIgnoringAsciiCase(name, std::string_view(entry.shortName)) ||
+        common::SameIgnoringAsciiCase(name, std::string_view(entry.longName))) {
+      return entry.hive;
+    }
+  }
   return std::nullopt;
 }
 
