@@ -14,7 +14,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/wine-cost.XXXXXX")
 trap '"$root/tests/wine/prefix.sh" cleanup "$work/state" >/dev/null 2>&1; rm -rf "$work"' EXIT
-"$root/tests/wine/prefix.sh" setup "$work/state" >/dev/null
+"$root/tests/wine/prefix.sh" setup "$work/state" "$build" >/dev/null
 export WINEPREFIX
 WINEPREFIX=$(cat "$work/state/prefix")
 mkdir "$work/run"
