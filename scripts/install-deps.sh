@@ -5,7 +5,7 @@ set -eu
 packages=(
   cmake ninja-build g++ libgtest-dev nlohmann-json3-dev libxml2-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
-  wine64 wixl util-linux
+  wine64 wixl util-linux clang libclang-rt-14-dev
 )
 missing=()
 for package in "${packages[@]}"; do
