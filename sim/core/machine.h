@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/status.h"
 #include "sim/models/devices/devices.h"
+#include "sim/models/gpu/amd/adl.h"
 #include "sim/models/gpu/intel/cui.h"
 #include "sim/models/installer/products.h"
 #include "sim/models/panel/panel.h"
@@ -53,6 +54,7 @@ struct Machine {
   PowerSupply power;
   panel::Panel panel;
   std::optional<intel::Cui> intelGpu;  // none: no CUI object is registered
+  std::optional<amd::Adl> amdGpu;      // none: no AMD library is registered
   FreeSpace volume;
 };
 
