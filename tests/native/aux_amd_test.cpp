@@ -46,6 +46,10 @@ class AuxAmdTest : public AuxLayerTest {
     ASSERT_EQ(Open(dpaux::kGpuAmd, displayType), 0);
     ForgetTrace();
   }
+  static void CloseChannel() {
+    dpaux::KSXAUX_CLOSE_PARAM close{4};
+    KSXAUX_CloseDll(&close);
+  }
   std::int32_t Transfer(dpaux::KSXAUX_I2C_PARAM record) { return KSXAUX_I2COverAuxAccess(&record); }
 
   // The DDC messages sent, without the call's fixed fields:
@@ -204,8 +208,7 @@ TEST_F(AuxAmdTest, SelectionPicksTheLastActiveAdaptersConnectedDisplayOnTheLink)
     std::uint8_t byte = 0;
     Transfer(I2c(1, 0, 0xC2, 0x0201, &byte, 1));
     EXPECT_EQ(Destination(), c.destination);
-    dpaux::KSXAUX_CLOSE_PARAM close{4};
-    KSXAUX_CloseDll(&close);
+    CloseChannel();
   }
 }
 
@@ -255,8 +258,7 @@ TEST_F(AuxAmdTest, AdapterCountsAndListsFromTheLibraryAreBounded) {
     EXPECT_EQ(TraceOf("adl.ADL_Display_DisplayInfo_Get").size(), c.listCalls);
     EXPECT_EQ(dpaux::adlInf.adapter, 0);
     EXPECT_EQ(dpaux::adlInf.display, 0);
-    dpaux::KSXAUX_CLOSE_PARAM close{4};
-    KSXAUX_CloseDll(&close);
+    CloseChannel();
   }
 }
 
@@ -288,8 +290,7 @@ TEST_F(AuxAmdTest, ReadMessagesByModeAndOption) {
     std::uint8_t data[8] = {};
     Transfer(I2c(c.mode, c.mode == 7 ? 1 : 0, c.address, c.offset, data, c.length, 16, c.flags));
     EXPECT_EQ(Messages(), c.messages);
-    dpaux::KSXAUX_CLOSE_PARAM close{4};
-    KSXAUX_CloseDll(&close);
+    CloseChannel();
   }
 }
 
@@ -334,8 +335,7 @@ TEST_F(AuxAmdTest, WriteMessagesByMode) {
     Transfer(I2c(c.mode, c.mode == 2 ? 0 : 1, c.address, c.offset, data.data(),
                  static_cast<std::uint32_t>(data.size())));
     EXPECT_EQ(Messages(), c.messages);
-    dpaux::KSXAUX_CLOSE_PARAM close{4};
-    KSXAUX_CloseDll(&close);
+    CloseChannel();
   }
 }
 
@@ -369,8 +369,7 @@ TEST_F(AuxAmdTest, LongTransfersGoInPieces) {
                       std::to_string(bytes.size() / 2));
     }
     EXPECT_EQ(heads, c.heads);
-    dpaux::KSXAUX_CLOSE_PARAM close{4};
-    KSXAUX_CloseDll(&close);
+    CloseChannel();
   }
 }
 
@@ -402,8 +401,7 @@ TEST_F(AuxAmdTest, ReceivedLengthsAndResultsFromTheLibraryAreNotTrusted) {
     std::uint8_t data[8] = {0, 0, 0, 0, 0xEE, 0xEE, 0xEE, 0xEE};
     EXPECT_EQ(Transfer(I2c(c.mode, 0, 0xC2, 0x0400, data, 4)), -1);
     EXPECT_EQ(data[4], 0xEE);
-    dpaux::KSXAUX_CLOSE_PARAM close{4};
-    KSXAUX_CloseDll(&close);
+    CloseChannel();
   }
 }
 
@@ -449,8 +447,7 @@ TEST_F(AuxAmdTest, NativeByteCountsFromTheLibraryAreBounded) {
     dpaux::KSXAUX_NATIVE_PARAM read = Native(0, 0x00000, data, 3);
     EXPECT_EQ(KSXAUX_NativeAuxAccess(&read), c.result);
     EXPECT_EQ(std::count(data, data + 8, 0xEE), static_cast<long>(8 - c.copied));
-    dpaux::KSXAUX_CLOSE_PARAM close{4};
-    KSXAUX_CloseDll(&close);
+    CloseChannel();
   }
 }
 
@@ -462,8 +459,7 @@ TEST_F(AuxAmdTest, DisplaySelectionRunsOnlyWhileTheChannelIsOpenOnAmd) {
   OpenChannel();
   EXPECT_EQ(Transfer(I2c(1, 0, 0xC2, 0x0201, &byte, 1)), 0);
   EXPECT_EQ(TraceOf("adl.ADL_Adapter_NumberOfAdapters_Get").size(), 1u);
-  dpaux::KSXAUX_CLOSE_PARAM close{4};
-  KSXAUX_CloseDll(&close);
+  CloseChannel();
   ForgetTrace();
   // After a close, outside callers may still call: nothing is scanned.
   EXPECT_EQ(Transfer(I2c(1, 0, 0xC2, 0x0201, &byte, 1)), -1);
