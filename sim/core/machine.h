@@ -10,6 +10,7 @@
 #include "sim/models/devices/devices.h"
 #include "sim/models/gpu/amd/adl.h"
 #include "sim/models/gpu/intel/cui.h"
+#include "sim/models/gpu/nvidia/nvidia_library.h"
 #include "sim/models/installer/products.h"
 #include "sim/models/panel/panel.h"
 #include "sim/models/registry/registry_store.h"
@@ -55,6 +56,7 @@ struct Machine {
   panel::Panel panel;
   std::optional<intel::Cui> intelGpu;  // none: no CUI object is registered
   std::optional<amd::Adl> amdGpu;      // none: no AMD library is registered
+  std::optional<nvidia::Library> nvidiaGpu;  // none: no NVIDIA library to load
   FreeSpace volume;
 };
 

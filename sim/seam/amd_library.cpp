@@ -43,7 +43,7 @@ amd::CallAnswer OnTheBus(Call call) {
   const amd::CallAnswer answer = call(*machine.amdGpu, machine.panel, clock);
   machine.clock.microseconds = clock.now;
   for (const amd::BusExchange& exchange : answer.bus)
-    Trace(AuxLine(exchange.request, exchange.answer));
+    Trace(AuxTraceLine(exchange.request, exchange.answer));
   return answer;
 }
 

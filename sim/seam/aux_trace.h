@@ -3,11 +3,14 @@
 
 #include "sim/models/panel/aux_transaction.h"
 
-// The trace line of one bus transaction, whichever GPU interface carried it:
-//   aux.i2c write 0xC4 mot=1 bytes=ff0a -> ack
-//   aux.native read 0x00000 count=2 -> ack bytes=140a
+// The bus transactions that the GPU libraries' adapters make on the panel.
 namespace sim {
 
-std::string AuxLine(const panel::AuxRequest& request, const panel::AuxAnswer& answer);
+// aux.i2c write 0xC4 mot=1 bytes=ff0a -> ack
+std::string AuxTraceLine(const panel::AuxRequest& request, const panel::AuxAnswer& answer);
+
+// A transaction that reached the bus: traced, and its time passes on the
+// machine's clock.
+void RecordAuxTransaction(const panel::AuxRequest& request, const panel::AuxAnswer& answer);
 
 }  // namespace sim

@@ -37,6 +37,7 @@ std::uint32_t Word(const std::uint8_t* record, int index) {
   for (int i = 3; i >= 0; --i) value = value << 8 | record[index * 4 + i];
   return value;
 }
+
 std::string BlockLine(bool set, const platform::Guid& block, std::uint32_t size,
                       const std::uint8_t* before, const std::uint8_t* after, HResult result,
                       std::uint32_t error) {
@@ -71,10 +72,7 @@ HResult DataBlock(bool set, platform::Guid block, std::uint32_t size, std::uint8
   before.resize(180);
   const intel::BlockAnswer answer = intel::DataBlock(
       *machine.intelGpu, machine.panel, machine.clock.microseconds, set, block, size, record);
-  if (answer.busUsed) {
-    Trace(AuxLine(answer.request, answer.bus));
-    machine.clock.microseconds += machine.clock.auxTransactionMicroseconds;
-  }
+  if (answer.busUsed) RecordAuxTransaction(answer.request, answer.bus);
   if (!platform::Failed(answer.result)) *error = answer.error;
   Trace(BlockLine(set, block, size, before.data(),
                   platform::Failed(answer.result) ? nullptr : record, answer.result, answer.error));

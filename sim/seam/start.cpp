@@ -16,6 +16,7 @@ void StartSeam(const Machine& machine) {
   RegisterWmiClasses(machine);
   RegisterIntelCui(machine);
   RegisterAmdLibrary(machine);
+  RegisterNvidiaLibrary(machine);
 }
 
 }  // namespace sim

@@ -31,7 +31,6 @@ struct ADL_INF {
   ADL_INF() = default;
   ADL_INF(const ADL_INF&) = delete;
   ADL_INF& operator=(const ADL_INF&) = delete;
-  ~ADL_INF() { Unbind(); }  // a library still bound at program end is closed
 
   bool Bound() const { return library != 0; }
   // 0 bound (also when already bound); 2 no library file loads; 3 a

@@ -132,13 +132,18 @@ TEST_F(AuxAmdTest, BindingTwiceLoadsOnceAndUnbindingClosesTheLibrary) {
   EXPECT_FALSE(dpaux::adlInf.Bound());
 }
 
-TEST_F(AuxAmdTest, ABindingStillHeldAtItsEndClosesTheLibrary) {
-  {
-    dpaux::ADL_INF binding;
-    ASSERT_EQ(binding.Bind(), 0u);
-  }
+TEST_F(AuxAmdTest, ProgramEndClosesALibraryStillBound) {
+  OpenChannel();
+  dpaux::auxControl.ProgramEnd();
+  EXPECT_FALSE(dpaux::adlInf.Bound());
+  EXPECT_EQ(dpaux::auxControl.opened, 0);
   EXPECT_EQ(TraceOf("adl.ADL_Main_Control_Destroy").size(), 1u);
   EXPECT_EQ(TraceOf("kernel32.FreeLibrary"), Lines{"kernel32.FreeLibrary atiadlxx.dll -> 0"});
+  // A binding made outside a channel is closed too.
+  ASSERT_EQ(dpaux::adlInf.Bind(), 0u);
+  dpaux::auxControl.ProgramEnd();
+  EXPECT_FALSE(dpaux::adlInf.Bound());
+  EXPECT_EQ(TraceOf("adl.ADL_Main_Control_Destroy").size(), 2u);
 }
 
 TEST_F(AuxAmdTest, OpenBindsAndCloseUnbinds) {
