@@ -3,6 +3,7 @@
 // record deserves, the caller's record gets the request size it must, not
 // a byte outside the caller's buffer is touched, and a channel without
 // faults carries exactly the panel's bytes both ways.
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -35,6 +36,8 @@ std::uint8_t Pattern(std::uint32_t address, std::uint8_t seed) {
 void LoadMachine() {
   std::string error;
   if (!sim::UseMachineText(kMachine, "", &error)) __builtin_trap();
+  // AUXFUZZ_TRACE=FILE: the bus traffic of a finding, line by line.
+  if (std::getenv("AUXFUZZ_TRACE")) sim::CurrentMachine().tracePath = std::getenv("AUXFUZZ_TRACE");
 }
 
 // The driver's and the bus's faults, drawn from the input; none when bit 0

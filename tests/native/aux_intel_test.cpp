@@ -116,8 +116,13 @@ TEST_F(AuxIntelTest, WriteShapesByOption) {
       {"header in every transaction", 1, 0x0089, 5, 4, 0x80,
        {"aux.i2c write 0xC2 mot=0 bytes=00890102 -> ack", "aux.i2c write 0xC2 mot=0 bytes=008b0304 -> ack",
         "aux.i2c write 0xC2 mot=0 bytes=008d05 -> ack"}},
-      {"one offset byte in every transaction", 0, 0x01FF, 3, 3, 0x80,
-       {"aux.i2c write 0xC2 mot=0 bytes=ff0102 -> ack", "aux.i2c write 0xC2 mot=0 bytes=0103 -> ack"}},
+      // The offset carries over a 256-byte boundary: into the high byte, or
+      // into the next block's device address.
+      {"header in every transaction, across a block", 1, 0x00FE, 5, 4, 0x80,
+       {"aux.i2c write 0xC2 mot=0 bytes=00fe0102 -> ack", "aux.i2c write 0xC2 mot=0 bytes=01000304 -> ack",
+        "aux.i2c write 0xC2 mot=0 bytes=010205 -> ack"}},
+      {"one offset byte in every transaction, across a block", 0, 0x01FF, 3, 3, 0x80,
+       {"aux.i2c write 0xC2 mot=0 bytes=ff0102 -> ack", "aux.i2c write 0xC4 mot=0 bytes=0103 -> ack"}},
       {"raw", 2, 0x0089, 2, 16, 0, {"aux.i2c write 0xC2 mot=0 bytes=0102 -> ack"}},
   };
   for (const Case& c : cases) {
