@@ -361,11 +361,13 @@ AuxStatus KSX_AUX_CTRL_OBJ::IntelNative(std::int32_t display, std::uint32_t addr
       record.byteCount = piece;
     }
     if (const AuxStatus status = TransactAux(record)) return status;
+    std::uint32_t advanced = piece;
     if (source == nullptr) {
       if (record.byteCount == 0 || record.byteCount > piece) return kFailed;
       std::memcpy(target + done, record.data, record.byteCount);
+      advanced = record.byteCount;  // a short answer: the rest is asked for again
     }
-    done += piece;
+    done += advanced;
   }
   return 0;
 }

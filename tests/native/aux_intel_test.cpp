@@ -250,6 +250,22 @@ TEST_F(AuxIntelTest, ByteCountsOfZeroOrAboveThePieceFailWithoutCopying) {
   }
 }
 
+// A native read that the driver answers short asks again for the rest, so a
+// success never leaves bytes of the caller's buffer unread.
+TEST_F(AuxIntelTest, ShortNativeReadsAskAgainForTheRest) {
+  UseMachine(R"({"intelGpu": {"faults": [{"at": 1, "byteCount": 3}]},
+                 "panel": {"dpcd": {"0x00100": "00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10 11"}}})");
+  OpenChannel();
+  std::uint8_t data[18];
+  std::memset(data, 0xEE, sizeof data);
+  dpaux::KSXAUX_NATIVE_PARAM native = Native(0, 0x100, data, sizeof data);
+  ASSERT_EQ(KSXAUX_NativeAuxAccess(&native), 0);
+  for (std::uint8_t i = 0; i < sizeof data; ++i) EXPECT_EQ(data[i], i);
+  EXPECT_EQ(TraceOf("cui.GetDataBlock aux"),
+            (Lines{"cui.GetDataBlock aux device=0x00000300 code=9 count=16 address=0x100 -> 0x00000000 error=0 count=3",
+                   "cui.GetDataBlock aux device=0x00000300 code=9 count=15 address=0x103 -> 0x00000000 error=0 count=15"}));
+}
+
 // Other programs may hand any length: the transfer stops at the first
 // failure, having read no more of the buffer than it sent.
 TEST_F(AuxIntelTest, HugeLengthsStopAtTheFirstFailure) {
