@@ -77,4 +77,15 @@ bool ParseHex(const std::string& hex, std::vector<std::uint8_t>* bytes) {
   return true;
 }
 
+bool Flag(const Json& value, const std::string& where, bool* out, std::string* error) {
+  if (!ExpectType(value, Json::value_t::boolean, where, error)) return false;
+  *out = value.get<bool>();
+  return true;
+}
+
+bool UnknownKey(const std::string& where, const std::string& key, std::string* error) {
+  *error = where + ": unknown key \"" + key + "\"";
+  return false;
+}
+
 }  // namespace sim

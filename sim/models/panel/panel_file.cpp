@@ -9,17 +9,6 @@ namespace {
 
 constexpr std::uint32_t kRomLimit = 0x1000000;  // the MCU addresses 24 bits
 
-bool UnknownKey(const std::string& where, const std::string& key, std::string* error) {
-  *error = where + ": unknown key \"" + key + "\"";
-  return false;
-}
-
-bool Flag(const Json& value, const std::string& where, bool* out, std::string* error) {
-  if (!ExpectType(value, Json::value_t::boolean, where, error)) return false;
-  *out = value.get<bool>();
-  return true;
-}
-
 bool Byte(const Json& value, const std::string& where, std::uint8_t* out, std::string* error) {
   std::uint32_t number = 0;
   if (!ExpectNumberOrHex(value, where, 0xFF, &number, error)) return false;

@@ -8,12 +8,6 @@
 namespace sim {
 namespace {
 
-bool Flag(const Json& value, const std::string& where, bool* out, std::string* error) {
-  if (!ExpectType(value, Json::value_t::boolean, where, error)) return false;
-  *out = value.get<bool>();
-  return true;
-}
-
 std::string ElementWhere(const std::string& where, const std::string& key) {
   return where + " hostMetadata \"" + key + "\"";
 }

@@ -8,17 +8,6 @@ namespace amd_section {
 
 namespace api = platform::adl;
 
-bool UnknownKey(const std::string& where, const std::string& key, std::string* error) {
-  *error = where + ": unknown key \"" + key + "\"";
-  return false;
-}
-
-bool Flag(const Json& value, const std::string& where, bool* out, std::string* error) {
-  if (!ExpectType(value, Json::value_t::boolean, where, error)) return false;
-  *out = value.get<bool>();
-  return true;
-}
-
 // The library's results and counts are signed: a failure or a bad count
 // may be negative.
 bool Signed(const Json& value, const std::string& where, std::int32_t* out, std::string* error) {

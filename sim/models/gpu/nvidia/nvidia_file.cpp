@@ -9,17 +9,6 @@ namespace nvidia_file {
 
 namespace api = platform::nvidia_api;
 
-bool UnknownKey(const std::string& where, const std::string& key, std::string* error) {
-  *error = where + ": unknown key \"" + key + "\"";
-  return false;
-}
-
-bool Flag(const Json& value, const std::string& where, bool* out, std::string* error) {
-  if (!ExpectType(value, Json::value_t::boolean, where, error)) return false;
-  *out = value.get<bool>();
-  return true;
-}
-
 // A status as the library returns it: a whole number, negative ones
 // included, or "0x" and the 32 bits in hexadecimal.
 bool Status(const Json& value, const std::string& where, api::Status* out, std::string* error) {
