@@ -386,6 +386,25 @@ TEST_F(DetectTest, TheVersionRecordMayLieAnywhereItsModelIdFits) {
   EXPECT_EQ(LastLine(), "recommend based model:KS52230.ini");
 }
 
+TEST_F(DetectTest, AVersionHalfThatFailsToReadHoldsNoRecord) {
+  UseMachine("{}");
+  ConfigureAndDetect();
+  ASSERT_EQ(LastLine(), "recommend based model:KS52310.ini");
+  // The record lies at the start of the first half; its second read fails
+  // on its last piece, after the record's bytes had arrived.
+  UseMachineFailing("{}", TransactionAfter("aux.i2c write 0xC4 mot=1 bytes=5f00", 2, 64));
+  Configure();
+  gConfig.RunStatus = 4;
+  gConfig.TCON_INIT_FLOW = 99;
+  Detect();
+  EXPECT_EQ(FailedMcuReads(), 1u);
+  EXPECT_EQ(LastLine(), "NO TCON FLOW AVAILABLE");
+  EXPECT_EQ(gConfig.RunStatus, 5);
+  EXPECT_EQ(gConfig.TCON_INIT_FLOW, 99u);
+  EXPECT_EQ(DumpAfter("FLASH_PROG_ADDR:0x5000").substr(0, 24), "00 00 00 00 00 00 00 00 ");
+  EXPECT_EQ(gAuxApi.opened, 0);
+}
+
 TEST_F(DetectTest, NothingFoundRestoresGpuAndLinkAndEndsWith5) {
   struct Case {
     const char* machine;
