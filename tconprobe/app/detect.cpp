@@ -28,7 +28,9 @@ constexpr std::int32_t kLinkCodes[] = {3, 2};       // external DisplayPort, the
 
 enum class Store { None, Flash, Eeprom400, Eeprom040 };
 
-std::uint16_t Offset(std::int32_t value) { return static_cast<std::uint16_t>(value); }
+// Register offsets are 16 bits; a configured program address of any size
+// wraps into them.
+std::uint16_t Offset(std::uint32_t value) { return static_cast<std::uint16_t>(value); }
 
 int WriteDpcd(std::uint8_t value) { return gAuxApi.NativeWrite(kDpcdMcuAccess, &value, 1); }
 
@@ -167,7 +169,7 @@ class Detection {
     for (const std::uint16_t candidate : kProgramAddressCandidates) {
       Log(Format("Test flash prog addr:0x%04X", candidate));
       std::uint8_t block[kProbeBlockBytes];
-      const int result = ReadTwice(Offset(candidate + kProbeBlockOffset), block, kProbeBlockBytes);
+      const int result = ReadTwice(Offset(candidate + kProbeBlockOffset + 0u), block, kProbeBlockBytes);
       form_.DetectLogHexDump(block, kProbeBlockBytes);
       if (result == 0 && std::memcmp(block, probeBlock_, kProbeBlockBytes) == 0) {
         gConfig.FLASH_PROG_ADDR = candidate;
@@ -180,8 +182,9 @@ class Detection {
 
     WriteFlashReadMode(0x70);
     std::uint8_t version[2 * kProbeBlockBytes];
-    ReadTwice(Offset(gConfig.FLASH_PROG_ADDR + 0x0F00), version, kProbeBlockBytes);
-    ReadTwice(Offset(gConfig.FLASH_PROG_ADDR + 0x0F80), version + kProbeBlockBytes, kProbeBlockBytes);
+    const std::uint32_t programAddress = static_cast<std::uint32_t>(gConfig.FLASH_PROG_ADDR);
+    ReadTwice(Offset(programAddress + 0x0F00), version, kProbeBlockBytes);
+    ReadTwice(Offset(programAddress + 0x0F80), version + kProbeBlockBytes, kProbeBlockBytes);
     form_.DetectLogHexDump(version, sizeof version);
     const int at = FindVersionRecord(version, sizeof version);
     if (at < 0) {

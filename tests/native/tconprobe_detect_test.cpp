@@ -310,15 +310,19 @@ TEST_F(DetectTest, TheProgramAddressIsTheFirstCandidateThatShowsTheProbeBlock) {
     int tested;           // "Test flash prog addr:" lines
     const char* found;
     std::int32_t programAddress;
+    const char* lastLine;
   };
+  const char* const ks52310 = "recommend based model:KS52310.ini";
   const Case cases[] = {
-      {"0xD000", "0x5000", 1, "FLASH_PROG_ADDR:0xD000", 0xD000},
-      {"0xE000", "0x5000", 2, "FLASH_PROG_ADDR:0xE000", 0xE000},
-      {"0x5000", "0x1234", 3, "FLASH_PROG_ADDR:0x5000", 0x5000},
-      {"0x6000", "0x6000", 3, "NO_FLASH_PROG_ADDR_AVAILABLE", 0x6000},
+      {"0xD000", "0x5000", 1, "FLASH_PROG_ADDR:0xD000", 0xD000, ks52310},
+      {"0xE000", "0x5000", 2, "FLASH_PROG_ADDR:0xE000", 0xE000, ks52310},
+      {"0x5000", "0x1234", 3, "FLASH_PROG_ADDR:0x5000", 0x5000, ks52310},
+      {"0x6000", "0x6000", 3, "NO_FLASH_PROG_ADDR_AVAILABLE", 0x6000, ks52310},
+      // The version area of the largest configured address wraps to 0x0EFF.
+      {"0x6000", "0x7FFFFFFF", 3, "NO_FLASH_PROG_ADDR_AVAILABLE", 0x7FFFFFFF, "NO TCON FLOW AVAILABLE"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.program);
+    SCOPED_TRACE(std::string(c.program) + c.ini);
     UseMachine(std::string(R"({"panel": {"flash": {"programAddress": ")") + c.program + "\"}}}");
     testsupport::WriteFile(Path("KS52310_flash.ini"), std::string("[GENERAL]\r\nFLASH_PROG_ADDR=") + c.ini + "\r\n");
     std::remove(Path("detect_log.txt").c_str());
@@ -330,7 +334,11 @@ TEST_F(DetectTest, TheProgramAddressIsTheFirstCandidateThatShowsTheProbeBlock) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), c.found), 1);
     EXPECT_EQ(gConfig.FLASH_PROG_ADDR, c.programAddress);
     // The version record follows the program address found or configured.
-    EXPECT_EQ(LastLine(), "recommend based model:KS52310.ini");
+    EXPECT_EQ(LastLine(), c.lastLine);
+    if (c.programAddress == 0x7FFFFFFF) {
+      EXPECT_EQ(TraceOf("aux.i2c write 0xC4 mot=1 bytes=0eff").size(), 2u);
+      EXPECT_EQ(TraceOf("aux.i2c write 0xC4 mot=1 bytes=0f7f").size(), 2u);
+    }
   }
 }
 
