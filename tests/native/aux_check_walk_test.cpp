@@ -20,9 +20,13 @@ struct Walk {
 
 class CheckWalk {
  public:
+  explicit CheckWalk(std::int32_t gpuType = dpaux::kGpuIntel,
+                     std::int32_t displayType = dpaux::kDisplayEdp)
+      : gpuType_(gpuType), displayType_(displayType) {}
+
   Walk Run() {
     Walk walk;
-    dpaux::KSXAUX_OPEN_PARAM open{16, dpaux::kGpuIntel, dpaux::kDisplayEdp, 0};
+    dpaux::KSXAUX_OPEN_PARAM open{16, gpuType_, displayType_, 0};
     if (KSXAUX_OpenDll(&open) != 0) return walk;
     std::uint8_t start = 0xC0;
     dpaux::KSXAUX_NATIVE_PARAM native{32, dpaux::kDisplayEdp, 1, 0x00102, &start, 1, 2, 0};
@@ -85,6 +89,8 @@ class CheckWalk {
     }
     return Outcome::TimedOut;
   }
+
+  std::int32_t gpuType_, displayType_;
 };
 
 class AuxCheckWalkTest : public AuxLayerTest {};
@@ -107,7 +113,13 @@ TEST_F(AuxCheckWalkTest, DefaultMachineNeedsExactlyTheProtocolsTransactions) {
 }
 
 TEST_F(AuxCheckWalkTest, ShippedMachinesAnswerAsTheirCommentsSay) {
-  const std::pair<const char*, Walk> cases[] = {
+  struct Case {
+    const char* file;
+    Walk expected;
+    std::int32_t gpuType = dpaux::kGpuIntel;
+    std::int32_t displayType = dpaux::kDisplayEdp;
+  };
+  const Case cases[] = {
       {"matching.json", {Outcome::Read, 8}},
       {"other-value.json", {Outcome::Read, 9}},
       {"mcu-silent.json", {Outcome::NotConnected, 0}},
@@ -115,19 +127,26 @@ TEST_F(AuxCheckWalkTest, ShippedMachinesAnswerAsTheirCommentsSay) {
       {"driver-retries.json", {Outcome::Read, 8}},
       {"driver-errors.json", {Outcome::NotConnected, 0}},
       {"no-intel-object.json", {Outcome::NotOpened, 0}},
+      {"amd-edp.json", {Outcome::Read, 8}, dpaux::kGpuAmd},
+      {"amd-dp.json", {Outcome::Read, 8}, dpaux::kGpuAmd, dpaux::kDisplayDp},
+      {"amd-atiadlxy.json", {Outcome::Read, 8}, dpaux::kGpuAmd},
+      {"amd-missing-library.json", {Outcome::NotOpened, 0}, dpaux::kGpuAmd},
+      {"amd-missing-name.json", {Outcome::NotOpened, 0}, dpaux::kGpuAmd},
+      {"amd-two-adapters.json", {Outcome::Read, 8}, dpaux::kGpuAmd},
+      {"amd-short-receives.json", {Outcome::NotConnected, 0}, dpaux::kGpuAmd},
   };
   std::size_t shipped = 0;
   for (const auto& entry : std::filesystem::directory_iterator(SHIPPED_MACHINES_DIR "/tconprobe")) {
     shipped += entry.path().extension() == ".json";
   }
   EXPECT_EQ(shipped, std::size(cases));
-  for (const auto& [file, expected] : cases) {
-    SCOPED_TRACE(file);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
     dpaux::ForgetIntelDisplayIds();
-    LoadMachine(testsupport::ReadFile(std::string(SHIPPED_MACHINES_DIR "/tconprobe/") + file));
-    const Walk walk = CheckWalk().Run();
-    EXPECT_EQ(walk.outcome, expected.outcome);
-    EXPECT_EQ(walk.value, expected.value);
+    LoadMachine(testsupport::ReadFile(std::string(SHIPPED_MACHINES_DIR "/tconprobe/") + c.file));
+    const Walk walk = CheckWalk(c.gpuType, c.displayType).Run();
+    EXPECT_EQ(walk.outcome, c.expected.outcome);
+    EXPECT_EQ(walk.value, c.expected.value);
   }
   EXPECT_EQ(TraceOf("kernel32.Sleep 5").size(), 6u);  // the retries of driver-retries.json
 }
