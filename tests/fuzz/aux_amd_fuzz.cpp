@@ -4,15 +4,14 @@
 // deserves, not a byte outside the caller's buffer is touched, a channel
 // without faults carries exactly the panel's bytes both ways, and a
 // success the library did not fake carries them too.
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
-#include "sim/core/machine.h"
 #include "tconprobe/dpaux/aux_records.h"
-#include "tests/fuzz/fuzz_input.h"
+#include "tests/fuzz/aux_fuzz.h"
 
 namespace {
+
+using namespace aux_fuzz;
 
 // The panel hangs on the second adapter's eDP display; the first adapter
 // has a monitor with nothing behind it, where a missed selection stays.
@@ -21,30 +20,9 @@ constexpr char kMachine[] = R"({
     {"index": 0, "displays": [{"index": 0, "connector": 10}]},
     {"index": 1, "displays": [{"index": 2, "connector": 16, "panel": true}]}]},
   "panel": {"tcon": {"address": "0xC2"}, "mcu": {"address": "0xC4"}}})";
-constexpr std::uint8_t kTcon = 0xC2;
-constexpr std::int32_t kEdp = 2;
 constexpr std::int32_t kAmd = 3;
-constexpr std::size_t kGuard = 32;
-constexpr std::uint8_t kCanary = 0xA5;
-
-std::uint32_t Number(FuzzInput& input, int bytes) {
-  std::uint32_t value = 0;
-  for (int i = 0; i < bytes; ++i) value |= static_cast<std::uint32_t>(input.Byte()) << (8 * i);
-  return value;
-}
 
 std::int32_t Signed(FuzzInput& input) { return static_cast<std::int32_t>(Number(input, 4)); }
-
-std::uint8_t Pattern(std::uint32_t address, std::uint8_t seed) {
-  return static_cast<std::uint8_t>(address * 7 + (address >> 8) * 13 + seed);
-}
-
-void LoadMachine() {
-  std::string error;
-  if (!sim::UseMachineText(kMachine, "", &error)) __builtin_trap();
-  // AUXFUZZ_TRACE=FILE: the library calls and bus traffic of a finding.
-  if (std::getenv("AUXFUZZ_TRACE")) sim::CurrentMachine().tracePath = std::getenv("AUXFUZZ_TRACE");
-}
 
 void Reset(sim::Machine& machine) {
   sim::amd::Adl& adl = *machine.amdGpu;
@@ -103,75 +81,37 @@ Faults InjectFaults(FuzzInput& input, sim::Machine& machine) {
     adl.nativeFaults.push_back(CallFault(input, (choice & 32) != 0));
     faults.library = true;
   }
-  if (choice & 64) {
-    sim::panel::AuxFault fault;
-    fault.at = 1 + input.Byte() % 8;
-    fault.times = input.Byte() % 4;
-    fault.reply = input.Byte() & 1 ? sim::panel::AuxReply::Nack : sim::panel::AuxReply::Defer;
-    machine.panel.faults.push_back(fault);
-  }
+  if (choice & 64) machine.panel.faults.push_back(BusFault(input));
   return faults;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool loaded = (LoadMachine(), true);
+  static const bool loaded = (LoadMachine(kMachine), true);
   (void)loaded;
   FuzzInput input(data, size);
   sim::Machine& machine = sim::CurrentMachine();
   Reset(machine);
-  const std::uint8_t seed = input.Byte();
-  const bool native = (input.Byte() & 1) != 0;
-  const bool write = (input.Byte() & 1) != 0;
-  const std::uint32_t address = Number(input, 2);
-  const std::uint32_t length = input.Byte();
-  const std::uint32_t requestBytes = input.Byte() % 20;
-  const std::uint32_t mode = input.Byte() % 9;
-  const std::uint32_t flags = input.Byte();
-  const std::uint8_t device = input.Byte() & 1 ? kTcon : static_cast<std::uint8_t>(input.Byte());
+  const Request r = DrawRequest(input);
+  const bool native = r.native;
+  const std::uint32_t length = r.length;
   const Faults faults = InjectFaults(input, machine);
-  const std::string payload = input.Bytes(length);
-
-  for (std::uint32_t at = address; at < address + length + 32; ++at) {
-    machine.panel.dpcd[at] = Pattern(at, seed);
-    machine.panel.tcon.registers[static_cast<std::uint16_t>(at)] = Pattern(at, seed);
-  }
-  std::vector<std::uint8_t> buffer(length + kGuard, kCanary);
-  std::memcpy(buffer.data(), payload.data(), payload.size());
+  FillPattern(machine, r);
+  std::vector<std::uint8_t> buffer = GuardedBuffer(r, input.Bytes(length));
   const std::vector<std::uint8_t> sent(buffer.begin(), buffer.begin() + length);
 
-  dpaux::KSXAUX_OPEN_PARAM open{16, kAmd, kEdp, 0};
-  FUZZ_CHECK(KSXAUX_OpenDll(&open) == 0);
-  std::int32_t result = 0;
-  if (native) {
-    dpaux::KSXAUX_NATIVE_PARAM record{32, kEdp, write, address, buffer.data(), length, requestBytes, 0};
-    result = KSXAUX_NativeAuxAccess(&record);
-  } else {
-    dpaux::KSXAUX_I2C_PARAM record{44, kEdp, mode, write, device, address, buffer.data(), length, 0,
-                                   requestBytes, flags};
-    result = KSXAUX_I2COverAuxAccess(&record);
-  }
-  dpaux::KSXAUX_CLOSE_PARAM close{4};
-  FUZZ_CHECK(KSXAUX_CloseDll(&close) == 0);
-
-  FUZZ_CHECK(length == 0 ? result == -2 : (result == 0 || result == -1));
-  for (std::size_t i = length; i < buffer.size(); ++i) FUZZ_CHECK(buffer[i] == kCanary);
+  const std::int32_t result = Transfer(kAmd, r, buffer);
   if (length == 0) return 0;
 
   // What a sound channel must carry: native transfers of up to 16 bytes,
   // and reads and writes of the TCON's registers behind a two-byte offset.
   // Adapter answers and the bus can make a transfer fail, never lie; a
   // library call answered without the bus or miscounted can.
-  const bool tconOffset = !native && (device & 0xFE) == kTcon && mode == 1;
+  const bool tconOffset = !native && r.device == kTcon && r.mode == 1;
   if (!faults.any && ((native && length <= 16) || tconOffset)) FUZZ_CHECK(result == 0);
   if (native && length > 16) FUZZ_CHECK(result == -1);
   if (result != 0 || faults.library || (!native && !tconOffset)) return 0;
-  for (std::uint32_t i = 0; i < length; ++i) {
-    const std::uint32_t at = address + i;
-    const std::uint8_t held = native ? machine.panel.dpcd[at] : machine.panel.tcon.registers[static_cast<std::uint16_t>(at)];
-    FUZZ_CHECK(buffer[i] == (write ? sent[i] : Pattern(at, seed)));
-    FUZZ_CHECK(held == (write ? sent[i] : Pattern(at, seed)));
-  }
+  CheckCarried(machine, r, buffer, sent);
   return 0;
 }
