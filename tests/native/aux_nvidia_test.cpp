@@ -48,6 +48,20 @@ class AuxNvidiaTest : public AuxLayerTest {
     }
     return calls;
   }
+  // One transfer on a fresh channel: the records handed to the library and
+  // the bytes written on the bus. Small-EEPROM addressing (device 0xA0)
+  // finds the TCON at 0xA2 and the MCU at 0xA4.
+  void ExpectShape(dpaux::KSXAUX_I2C_PARAM record, const Lines& calls, const Lines& written) {
+    UseNvidia(record.i2cAddress == 0xA0
+                  ? R"({"panel": {"tcon": {"address": "0xA2"}, "mcu": {"address": "0xA4"}}})"
+                  : "{}");
+    OpenChannel();
+    EXPECT_EQ(Transfer(record), 0);
+    EXPECT_EQ(AuxCalls(), calls);
+    EXPECT_EQ(WrittenBytes(), written);
+    dpaux::KSXAUX_CLOSE_PARAM close{4};
+    KSXAUX_CloseDll(&close);
+  }
   // The bytes that each write transaction carried on the bus.
   Lines WrittenBytes() const {
     Lines written;
@@ -214,15 +228,8 @@ TEST_F(AuxNvidiaTest, ReadShapesByMode) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    UseNvidia(R"({"panel": {"tcon": {"address": "0xA2"}, "mcu": {"address": "0xA4"}}})");
-    if (c.address == 0xC2) UseNvidia();
-    OpenChannel();
     std::uint8_t data[32] = {};
-    EXPECT_EQ(Transfer(I2c(c.mode, c.isWrite, c.address, c.offset, data, c.length)), 0);
-    EXPECT_EQ(AuxCalls(), c.calls);
-    EXPECT_EQ(WrittenBytes(), c.written);
-    dpaux::KSXAUX_CLOSE_PARAM close{4};
-    KSXAUX_CloseDll(&close);
+    ExpectShape(I2c(c.mode, c.isWrite, c.address, c.offset, data, c.length), c.calls, c.written);
   }
 }
 
@@ -273,15 +280,9 @@ TEST_F(AuxNvidiaTest, WriteShapesByModeAndPieceSize) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    UseNvidia(R"({"panel": {"tcon": {"address": "0xA2"}, "mcu": {"address": "0xA4"}}})");
-    if (c.address == 0xC2) UseNvidia();
-    OpenChannel();
     std::uint8_t data[] = {1, 2, 3, 4, 5};
-    EXPECT_EQ(Transfer(I2c(c.mode, 1, c.address, c.offset, data, c.length, c.requestBytes)), 0);
-    EXPECT_EQ(AuxCalls(), c.calls);
-    EXPECT_EQ(WrittenBytes(), c.written);
-    dpaux::KSXAUX_CLOSE_PARAM close{4};
-    KSXAUX_CloseDll(&close);
+    ExpectShape(I2c(c.mode, 1, c.address, c.offset, data, c.length, c.requestBytes), c.calls,
+                c.written);
   }
 }
 

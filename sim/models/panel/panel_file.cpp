@@ -9,17 +9,6 @@ namespace {
 
 constexpr std::uint32_t kRomLimit = 0x1000000;  // the MCU addresses 24 bits
 
-bool UnknownKey(const std::string& where, const std::string& key, std::string* error) {
-  *error = where + ": unknown key \"" + key + "\"";
-  return false;
-}
-
-bool Flag(const Json& value, const std::string& where, bool* out, std::string* error) {
-  if (!ExpectType(value, Json::value_t::boolean, where, error)) return false;
-  *out = value.get<bool>();
-  return true;
-}
-
 bool Byte(const Json& value, const std::string& where, std::uint8_t* out, std::string* error) {
   std::uint32_t number = 0;
   if (!ExpectNumberOrHex(value, where, 0xFF, &number, error)) return false;
@@ -53,7 +42,7 @@ bool LoadDevice(const Json& value, const std::string& where, panel::RegisterDevi
     return false;
   }
   if (value.contains("silent") &&
-      !Flag(value["silent"], where + " \"silent\"", &device.silent, error)) {
+      !ExpectFlag(value["silent"], where + " \"silent\"", &device.silent, error)) {
     return false;
   }
   if (value.contains("registers")) {
@@ -91,9 +80,9 @@ bool LoadMcu(const Json& value, panel::Mcu& mcu, std::string* error) {
       if (!ExpectNumber(item, at, 3600000, &number, error)) return false;
       mcu.checksumMicroseconds = number * 1000;
     } else if (key == "neverDone") {
-      if (!Flag(item, at, &mcu.neverDone, error)) return false;
+      if (!ExpectFlag(item, at, &mcu.neverDone, error)) return false;
     } else if (key == "wrongEcho") {
-      if (!Flag(item, at, &mcu.wrongEcho, error)) return false;
+      if (!ExpectFlag(item, at, &mcu.wrongEcho, error)) return false;
     } else if (key == "setUpStatus") {
       if (!Byte(item, at, &mcu.setUpStatus, error)) return false;
     } else if (key == "actionStatus") {
