@@ -1,7 +1,9 @@
 // The in-process COM server of the Intel graphics driver's CUI class: a
 // class factory and objects whose method table carries the CUI model's
-// methods at their positions. The class is there only when the machine
-// has an Intel GPU.
+// methods at their positions. Without an Intel GPU in the machine the
+// factory creates nothing: the class stays registered in the prefix, and a
+// factory that fails answers at once, where a class object refused would
+// send COM on to look for a local server.
 #include <windows.h>
 
 #include <cstring>
@@ -122,6 +124,7 @@ class Factory final : public IClassFactory {
     if (out == nullptr) return E_POINTER;
     *out = nullptr;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+    if (!TheMachine().intelGpu) return REGDB_E_CLASSNOTREG;
     auto* object = new CuiObject{{methodTable.entries}, 1};
     const HResult result =
         standin::QueryInterface(&object->face, reinterpret_cast<const Guid*>(&interfaceId), out);
@@ -139,10 +142,8 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID classId, REFIID int
                                                     void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
-  if (std::memcmp(&classId, &sim::intel::kCuiClassId, sizeof classId) != 0 ||
-      !standin::TheMachine().intelGpu) {
+  if (std::memcmp(&classId, &sim::intel::kCuiClassId, sizeof classId) != 0)
     return CLASS_E_CLASSNOTAVAILABLE;
-  }
   return standin::factory.QueryInterface(interfaceId, out);
 }
 
