@@ -9,6 +9,7 @@
 #include "platform/status.h"
 #include "sim/models/devices/devices.h"
 #include "sim/models/gpu/intel/cui.h"
+#include "sim/models/gpu/nvidia/nvidia_library.h"
 #include "sim/models/installer/products.h"
 #include "sim/models/panel/panel.h"
 #include "sim/models/registry/registry_store.h"
@@ -53,6 +54,7 @@ struct Machine {
   PowerSupply power;
   panel::Panel panel;
   std::optional<intel::Cui> intelGpu;  // none: no CUI object is registered
+  std::optional<nvidia::Library> nvidiaGpu;  // none: no NVIDIA library to load
   FreeSpace volume;
 };
 

@@ -6,6 +6,7 @@
 #include "sim/core/text_codec.h"
 #include "sim/models/devices/devices_file.h"
 #include "sim/models/gpu/intel/cui_file.h"
+#include "sim/models/gpu/nvidia/nvidia_file.h"
 #include "sim/models/installer/installer_file.h"
 #include "sim/models/panel/panel_file.h"
 #include "sim/models/registry/registry_file.h"
@@ -114,6 +115,7 @@ const Section kSections[] = {
     {"wmi", LoadPart<&Machine::wmi, LoadWmiSection>, nullptr},
     {"panel", LoadPart<&Machine::panel, LoadPanelSection>, nullptr},
     {"intelGpu", LoadPart<&Machine::intelGpu, LoadIntelGpuSection>, nullptr},
+    {"nvidiaGpu", LoadPart<&Machine::nvidiaGpu, LoadNvidiaGpuSection>, nullptr},
     {"clock", LoadPart<&Machine::clock, LoadClockSection>, nullptr},
     {"power", LoadPart<&Machine::power, LoadPowerSection>, nullptr},
     {"volume", LoadPart<&Machine::volume, LoadVolumeSection>, nullptr},

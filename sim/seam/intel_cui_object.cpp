@@ -11,6 +11,7 @@
 #include "sim/core/machine.h"
 #include "sim/core/trace.h"
 #include "sim/core/text_codec.h"
+#include "sim/seam/aux_trace.h"
 #include "sim/seam/services.h"
 #include "sim/seam/start.h"
 
@@ -28,49 +29,10 @@ std::string Hex8(std::uint32_t value) {
   return text;
 }
 
-std::string Bytes(const std::uint8_t* data, unsigned count) {
-  return ToHex(std::vector<std::uint8_t>(data, data + count));
-}
-
 std::uint32_t Word(const std::uint8_t* record, int index) {
   std::uint32_t value = 0;
   for (int i = 3; i >= 0; --i) value = value << 8 | record[index * 4 + i];
   return value;
-}
-// aux.i2c write 0xC4 mot=1 bytes=ff0a -> ack
-std::string AuxLine(const panel::AuxRequest& request, const panel::AuxAnswer& answer) {
-  const bool native = panel::IsNative(request.command);
-  const bool read = panel::IsRead(request.command);
-  std::string line = native ? "aux.native " : "aux.i2c ";
-  line += read                                                ? "read "
-          : (request.command & 0x3) == panel::kI2cWriteStatus ? "write-status "
-                                                              : "write ";
-  if (native) {
-    char address[16];
-    std::snprintf(address, sizeof address, "0x%05X", request.address);
-    line += address;
-  } else {
-    char address[8];
-    std::snprintf(address, sizeof address, "0x%02X", request.address << 1);
-    line += address;
-    line += panel::HasMot(request.command) ? " mot=1" : " mot=0";
-  }
-  line += read ? " count=" + std::to_string(request.length)
-               : " bytes=" + Bytes(request.data, request.length);
-  switch (answer.reply) {
-    case panel::AuxReply::Ack:
-      line += " -> ack";
-      break;
-    case panel::AuxReply::Nack:
-      line += " -> nack";
-      break;
-    case panel::AuxReply::Defer:
-      line += " -> defer";
-      break;
-  }
-  if (read && answer.reply == panel::AuxReply::Ack)
-    line += " bytes=" + Bytes(answer.data, answer.count);
-  return line;
 }
 
 std::string BlockLine(bool set, const platform::Guid& block, std::uint32_t size,
@@ -107,10 +69,7 @@ HResult DataBlock(bool set, platform::Guid block, std::uint32_t size, std::uint8
   before.resize(180);
   const intel::BlockAnswer answer = intel::DataBlock(
       *machine.intelGpu, machine.panel, machine.clock.microseconds, set, block, size, record);
-  if (answer.busUsed) {
-    Trace(AuxLine(answer.request, answer.bus));
-    machine.clock.microseconds += machine.clock.auxTransactionMicroseconds;
-  }
+  if (answer.busUsed) RecordAuxTransaction(answer.request, answer.bus);
   if (!platform::Failed(answer.result)) *error = answer.error;
   Trace(BlockLine(set, block, size, before.data(),
                   platform::Failed(answer.result) ? nullptr : record, answer.result, answer.error));

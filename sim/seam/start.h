@@ -20,5 +20,6 @@ void ResetCommandLine();
 void RegisterKernel32(const Machine& machine);
 void RegisterWmiClasses(const Machine& machine);
 void RegisterIntelCui(const Machine& machine);
+void RegisterNvidiaLibrary(const Machine& machine);
 
 }  // namespace sim
