@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/status.h"
 #include "sim/models/devices/devices.h"
+#include "sim/models/gpu/amd/adl.h"
 #include "sim/models/gpu/intel/cui.h"
 #include "sim/models/gpu/nvidia/nvidia_library.h"
 #include "sim/models/installer/products.h"
@@ -55,6 +56,7 @@ struct Machine {
   panel::Panel panel;
   std::optional<intel::Cui> intelGpu;  // none: no CUI object is registered
   std::optional<nvidia::Library> nvidiaGpu;  // none: no NVIDIA library to load
+  std::optional<amd::Adl> amdGpu;      // none: no AMD library is registered
   FreeSpace volume;
 };
 

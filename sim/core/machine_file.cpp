@@ -5,6 +5,7 @@
 #include "sim/core/clock_power_file.h"
 #include "sim/core/text_codec.h"
 #include "sim/models/devices/devices_file.h"
+#include "sim/models/gpu/amd/adl_file.h"
 #include "sim/models/gpu/intel/cui_file.h"
 #include "sim/models/gpu/nvidia/nvidia_file.h"
 #include "sim/models/installer/installer_file.h"
@@ -116,6 +117,7 @@ const Section kSections[] = {
     {"panel", LoadPart<&Machine::panel, LoadPanelSection>, nullptr},
     {"intelGpu", LoadPart<&Machine::intelGpu, LoadIntelGpuSection>, nullptr},
     {"nvidiaGpu", LoadPart<&Machine::nvidiaGpu, LoadNvidiaGpuSection>, nullptr},
+    {"amdGpu", LoadPart<&Machine::amdGpu, LoadAmdGpuSection>, nullptr},
     {"clock", LoadPart<&Machine::clock, LoadClockSection>, nullptr},
     {"power", LoadPart<&Machine::power, LoadPowerSection>, nullptr},
     {"volume", LoadPart<&Machine::volume, LoadVolumeSection>, nullptr},
