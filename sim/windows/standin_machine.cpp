@@ -8,7 +8,12 @@
 #include <string>
 
 #include "sim/core/json_reader.h"
+#include "common/ascii_case.h"
+#include "platform/amd_adl.h"
+#include "platform/nvidia_api.h"
+#include "sim/models/gpu/amd/adl_file.h"
 #include "sim/models/gpu/intel/cui_file.h"
+#include "sim/models/gpu/nvidia/nvidia_file.h"
 #include "sim/models/panel/panel_file.h"
 
 namespace standin {
@@ -53,6 +58,8 @@ void Load(const char* path, Machine& into) {
     bool loaded = true;
     if (key == "panel") loaded = sim::LoadPanelSection(value, into.panel, &error);
     else if (key == "intelGpu") loaded = sim::LoadIntelGpuSection(value, into.intelGpu, &error);
+    else if (key == "nvidiaGpu") loaded = sim::LoadNvidiaGpuSection(value, into.nvidiaGpu, &error);
+    else if (key == "amdGpu") loaded = sim::LoadAmdGpuSection(value, into.amdGpu, &error);
     if (!loaded) Refuse(path, error);
   }
 }
@@ -81,7 +88,18 @@ std::uint64_t Now() {
 }  // namespace standin
 
 extern "C" int StandInLibraryPresent(const char* name) {
-  (void)standin::TheMachine();
-  (void)name;
-  return 0;
+  namespace nv = platform::nvidia_api;
+  namespace adl = platform::adl;
+  const standin::Machine& machine = standin::TheMachine();
+  const std::string file = name;
+  if (common::SameIgnoringAsciiCase(file, nv::kLibraryName)) {
+    return machine.nvidiaGpu && machine.nvidiaGpu->missingNames.empty();
+  }
+  if (!machine.amdGpu) return 0;
+  bool present = false;
+  for (const std::string& library : machine.amdGpu->libraries)
+    present = present || common::SameIgnoringAsciiCase(file, library);
+  for (int i = 0; i < adl::kRequiredFunctions; ++i)
+    present = present && sim::amd::Exports(*machine.amdGpu, adl::kFunctionNames[i]);
+  return present;
 }

@@ -2,7 +2,9 @@
 #include <cstdint>
 #include <optional>
 
+#include "sim/models/gpu/amd/adl.h"
 #include "sim/models/gpu/intel/cui.h"
+#include "sim/models/gpu/nvidia/nvidia_library.h"
 #include "sim/models/panel/panel.h"
 
 // The machine behind the Windows stand-ins: the panel and the GPU vendors'
@@ -15,6 +17,8 @@ namespace standin {
 struct Machine {
   sim::panel::Panel panel;
   std::optional<sim::intel::Cui> intelGpu;
+  std::optional<sim::nvidia::Library> nvidiaGpu;
+  std::optional<sim::amd::Adl> amdGpu;
 };
 
 // The process's machine, read on first use. Without INVSIM_MACHINE it has no
@@ -28,6 +32,9 @@ std::uint64_t Now();
 
 }  // namespace standin
 
-// Whether the machine has the vendor library of this name; each vendor
-// library asks when it is loaded and refuses to load without it.
+// Whether the machine has the vendor library of this name (case aside) with
+// every name that binding requires; each vendor library asks when it is
+// loaded and refuses to load otherwise. A library that lacks a required name
+// fails binding the same way whether it loads or not; one that lacks only an
+// optional name loads.
 extern "C" int StandInLibraryPresent(const char* name);

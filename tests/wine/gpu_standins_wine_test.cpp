@@ -12,6 +12,7 @@ namespace winetest {
 namespace gpu_standins_wine_test {
 
 const std::string kTconprobe = Win64Path("tconprobe/tconprobe.exe");
+const std::string kAuxCaller = Win64Path("tests/windows/aux_caller.exe");
 const std::string kMachines = std::string(SHIPPED_MACHINES_DIR) + "/tconprobe/";
 const std::string kEmptyDocument = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<SVMInventory lang=\"en\"/>\r\n";
 
@@ -60,6 +61,37 @@ TEST_F(GpuStandInTest, TheCheckReadsThePanelsVersionThroughTheStandIns) {
       EXPECT_NE(document.find(std::string(" version=\"") + c.version + "\""), std::string::npos) << document;
     }
     EXPECT_EQ(LastText(Read("debug.txt")), c.lastLine);
+  }
+}
+
+TEST_F(GpuStandInTest, AnotherProgramReachesThePanelThroughTheExports) {
+  struct Case {
+    const char* machine;
+    const char* gpu;
+    const char* display;
+    const char* answers;
+  };
+  const char* const kPanelAnswers =
+      "open 0\n"
+      "dpcd-read 0 14 0a 84 01\n"
+      "tcon-read 0 61\n"
+      "close 0\n"
+      "closed-read -1\n";
+  const Case cases[] = {
+      {"matching.json", "1", "2", kPanelAnswers},
+      // The Intel object opens whatever the link; no DisplayPort device is attached.
+      {"matching.json", "1", "3", "open 0\ndpcd-read -1 00 00 00 00\ntcon-read -1 00\nclose 0\nclosed-read -1\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.machine) + " gpu " + c.gpu + " display " + c.display);
+    std::filesystem::copy_file(kMachines + c.machine, Path("machine.json"),
+                               std::filesystem::copy_options::overwrite_existing);
+    const auto run = RunWineWith({{"INVSIM_MACHINE", WindowsPath(Path("machine.json"))}}, kAuxCaller,
+                                 {kTconprobe, c.gpu, c.display}, Path(""));
+    EXPECT_EQ(run.exitCode, 0) << run.stderrBytes;
+    std::string answers = run.stdoutBytes;
+    std::erase(answers, '\r');
+    EXPECT_EQ(answers, c.answers);
   }
 }
 
