@@ -1,6 +1,7 @@
 #include "tconprobe/dpaux/aux_control.h"
 
 #include "tconprobe/dpaux/aux_records.h"
+#include "tconprobe/dpaux/nvidia_backend.h"
 
 namespace dpaux {
 namespace {
@@ -11,8 +12,11 @@ constexpr std::uint32_t kFailed = 1;
 
 KSX_AUX_CTRL_OBJ auxControl;
 
-KSX_AUX_CTRL_OBJ::~KSX_AUX_CTRL_OBJ() {
+KSX_AUX_CTRL_OBJ::~KSX_AUX_CTRL_OBJ() { ProgramEnd(); }
+
+void KSX_AUX_CTRL_OBJ::ProgramEnd() {
   if (opened == 1) Close();
+  CloseNvidiaAtProgramEnd();
 }
 
 AuxStatus KSX_AUX_CTRL_OBJ::Open(const AuxOpenParams& params) {
@@ -20,13 +24,15 @@ AuxStatus KSX_AUX_CTRL_OBJ::Open(const AuxOpenParams& params) {
   channel = params;
   if (channel.requestBytes > 16) channel.requestBytes = 16;
   opened = 0;
-  // The NVIDIA and AMD back-ends are not part of this build: they do not open.
+  // The AMD back-end is not part of this build: it does not open.
   if (channel.gpuType == kGpuIntel) IntelOpen();
+  if (channel.gpuType == kGpuNvidia) NvidiaOpen();
   return opened == 1 ? 0 : kFailed;
 }
 
 AuxStatus KSX_AUX_CTRL_OBJ::Close() {
   if (OpenOn(kGpuIntel)) IntelClose();
+  if (OpenOn(kGpuNvidia)) nvidiaControl.Close();  // a failed unload changes nothing here
   opened = 0;
   return 0;
 }
@@ -46,36 +52,68 @@ void KSX_AUX_CTRL_OBJ::SetOptions(std::uint32_t flags) {
 
 AuxStatus KSX_AUX_CTRL_OBJ::OffsetRead(std::int32_t display, std::uint8_t hi, std::uint8_t lo,
                                        std::uint8_t* data, std::uint32_t length) {
+  if (OpenOn(kGpuNvidia)) return NvidiaOffsetRead(hi, lo, data, length);
   if (!OpenOn(kGpuIntel) || length == 0) return kFailed;
   return IntelOffsetTransfer(display, hi, lo, nullptr, data, length);
 }
 
 AuxStatus KSX_AUX_CTRL_OBJ::OffsetWrite(std::int32_t display, std::uint8_t hi, std::uint8_t lo,
                                         const std::uint8_t* data, std::uint32_t length) {
+  if (OpenOn(kGpuNvidia)) return NvidiaWrite(NvidiaOffset(hi, lo), data, length, channel.mode);
   if (!OpenOn(kGpuIntel)) return kFailed;
   return IntelOffsetTransfer(display, hi, lo, data, nullptr, length);
 }
 
 AuxStatus KSX_AUX_CTRL_OBJ::RawRead(std::uint8_t* data, std::uint32_t length) {
+  if (OpenOn(kGpuNvidia)) return nvidiaControl.I2cRead(channel.i2cAddress, 0, data, length, 4);
   if (!OpenOn(kGpuIntel)) return kFailed;
   return IntelI2cRead(channel.displayType, channel.i2cAddress, 0, 0, data, length, 4);
 }
 
 AuxStatus KSX_AUX_CTRL_OBJ::RawWrite(const std::uint8_t* data, std::uint32_t length) {
+  if (OpenOn(kGpuNvidia)) return NvidiaWrite(0, data, length, 2);
   if (!OpenOn(kGpuIntel)) return kFailed;
   return IntelI2cWrite(channel.displayType, channel.i2cAddress, 0, 0, data, length, 2);
 }
 
 AuxStatus KSX_AUX_CTRL_OBJ::NativeRead(std::int32_t display, std::uint32_t address,
                                        std::uint8_t* data, std::uint32_t length) {
+  if (OpenOn(kGpuNvidia)) return nvidiaControl.NativeTransfer(address, nullptr, data, length);
   if (!OpenOn(kGpuIntel)) return kFailed;
   return IntelNative(display, address, nullptr, data, length);
 }
 
 AuxStatus KSX_AUX_CTRL_OBJ::NativeWrite(std::int32_t display, std::uint32_t address,
                                         const std::uint8_t* data, std::uint32_t length) {
+  if (OpenOn(kGpuNvidia)) return nvidiaControl.NativeTransfer(address, data, nullptr, length);
   if (!OpenOn(kGpuIntel)) return kFailed;
   return IntelNative(display, address, data, nullptr, length);
+}
+
+// The NVIDIA paths: NV_DP_CTRL takes whole transfers at a 16-bit offset.
+
+void KSX_AUX_CTRL_OBJ::NvidiaOpen() {
+  if (nvidiaControl.Init() != 0) return;
+  nvidiaControl.nativePieceSize = 16;
+  const std::uint32_t kind = channel.displayType == kDisplayDp ? kNvKindDisplayPort : kNvKindPanel;
+  if (nvidiaControl.SelectDisplay(kind) == 0) opened = 1;
+}
+
+std::uint16_t KSX_AUX_CTRL_OBJ::NvidiaOffset(std::uint8_t hi, std::uint8_t lo) {
+  return static_cast<std::uint16_t>(hi << 8 | lo);
+}
+
+// Mode 5's one offset byte is the high byte.
+AuxStatus KSX_AUX_CTRL_OBJ::NvidiaOffsetRead(std::uint8_t hi, std::uint8_t lo, std::uint8_t* data,
+                                             std::uint32_t length) {
+  if (channel.mode == 5) return nvidiaControl.I2cRead(channel.i2cAddress, hi, data, length, 0);
+  return nvidiaControl.I2cRead(channel.i2cAddress, NvidiaOffset(hi, lo), data, length, channel.mode);
+}
+
+AuxStatus KSX_AUX_CTRL_OBJ::NvidiaWrite(std::uint16_t offset, const std::uint8_t* data,
+                                        std::uint32_t length, std::uint32_t type) {
+  SetNvidiaWritePieceSize(channel.requestBytes);
+  return nvidiaControl.I2cWrite(channel.i2cAddress, offset, data, length, type);
 }
 
 }  // namespace dpaux

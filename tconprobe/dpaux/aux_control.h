@@ -42,6 +42,9 @@ struct KSX_AUX_CTRL_OBJ {
 
   AuxStatus Open(const AuxOpenParams& params);
   AuxStatus Close();
+  // What the destructor does at program end; the program calls it while
+  // the platform is still there.
+  void ProgramEnd();
   void SelectDisplay(std::int32_t display);
   void SetRequestBytes(std::uint32_t count);
   void SetMode(std::uint32_t value) { channel.mode = value; }
@@ -85,6 +88,14 @@ struct KSX_AUX_CTRL_OBJ {
                                 std::uint32_t length);
   AuxStatus IntelNative(std::int32_t display, std::uint32_t address, const std::uint8_t* source,
                         std::uint8_t* target, std::uint32_t length);
+
+  // The NVIDIA paths, on NV_DP_CTRL (nvidia_backend.h).
+  void NvidiaOpen();
+  static std::uint16_t NvidiaOffset(std::uint8_t hi, std::uint8_t lo);
+  AuxStatus NvidiaOffsetRead(std::uint8_t hi, std::uint8_t lo, std::uint8_t* data,
+                             std::uint32_t length);
+  AuxStatus NvidiaWrite(std::uint16_t offset, const std::uint8_t* data, std::uint32_t length,
+                        std::uint32_t type);
 };
 
 // The process's one control object and the open parameters of its channel.

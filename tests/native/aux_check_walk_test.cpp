@@ -20,9 +20,12 @@ struct Walk {
 
 class CheckWalk {
  public:
+  CheckWalk(std::int32_t gpuType = dpaux::kGpuIntel, std::int32_t displayType = dpaux::kDisplayEdp)
+      : gpuType_(gpuType), displayType_(displayType) {}
+
   Walk Run() {
     Walk walk;
-    dpaux::KSXAUX_OPEN_PARAM open{16, dpaux::kGpuIntel, dpaux::kDisplayEdp, 0};
+    dpaux::KSXAUX_OPEN_PARAM open{16, gpuType_, displayType_, 0};
     if (KSXAUX_OpenDll(&open) != 0) return walk;
     std::uint8_t start = 0xC0;
     dpaux::KSXAUX_NATIVE_PARAM native{32, dpaux::kDisplayEdp, 1, 0x00102, &start, 1, 2, 0};
@@ -85,6 +88,8 @@ class CheckWalk {
     }
     return Outcome::TimedOut;
   }
+
+  std::int32_t gpuType_, displayType_;
 };
 
 class AuxCheckWalkTest : public AuxLayerTest {};
@@ -106,26 +111,55 @@ TEST_F(AuxCheckWalkTest, DefaultMachineNeedsExactlyTheProtocolsTransactions) {
   EXPECT_EQ(platform::GetTickCount(), 12u);
 }
 
+TEST_F(AuxCheckWalkTest, NvidiaPanelTakesTheSameShapesWithoutWaits) {
+  LoadMachine(testsupport::ReadFile(SHIPPED_MACHINES_DIR "/tconprobe/nvidia-edp.json"));
+  const Walk walk = CheckWalk(dpaux::kGpuNvidia).Run();
+  ASSERT_EQ(walk.outcome, Outcome::Read);
+  EXPECT_EQ(walk.value, 8u);
+  // The Intel walk's 34 I2C transactions less its one status poll: 32 for
+  // the protocol, and with no 1 ms wait before a read the MCU's 1 ms action
+  // takes five polls of two 100 us transactions.
+  EXPECT_EQ(TraceOf("aux.native").size(), 1u);
+  EXPECT_EQ(TraceOf("aux.i2c write 0xC2 mot=1 bytes=0088").size(), 1u + 5u);  // the set-up check, then the polls
+  EXPECT_EQ(TraceOf("aux.i2c").size(), 32u + 2u * 5u);
+  EXPECT_EQ(TraceOf("nvidia.NvDisp_DpAuxChannelControl").size(), 1u + 32u + 2u * 5u);
+  EXPECT_TRUE(TraceOf("kernel32.Sleep").empty());
+}
+
 TEST_F(AuxCheckWalkTest, ShippedMachinesAnswerAsTheirCommentsSay) {
-  const std::pair<const char*, Walk> cases[] = {
-      {"matching.json", {Outcome::Read, 8}},
-      {"other-value.json", {Outcome::Read, 9}},
-      {"mcu-silent.json", {Outcome::NotConnected, 0}},
-      {"mcu-never-done.json", {Outcome::TimedOut, 0}},
-      {"driver-retries.json", {Outcome::Read, 8}},
-      {"driver-errors.json", {Outcome::NotConnected, 0}},
-      {"no-intel-object.json", {Outcome::NotOpened, 0}},
+  struct Case {
+    const char* file;
+    CheckWalk walk;
+    Walk expected;
+  };
+  const CheckWalk nvidia(dpaux::kGpuNvidia), nvidiaDp(dpaux::kGpuNvidia, dpaux::kDisplayDp);
+  const Case cases[] = {
+      {"matching.json", {}, {Outcome::Read, 8}},
+      {"other-value.json", {}, {Outcome::Read, 9}},
+      {"mcu-silent.json", {}, {Outcome::NotConnected, 0}},
+      {"mcu-never-done.json", {}, {Outcome::TimedOut, 0}},
+      {"driver-retries.json", {}, {Outcome::Read, 8}},
+      {"driver-errors.json", {}, {Outcome::NotConnected, 0}},
+      {"no-intel-object.json", {}, {Outcome::NotOpened, 0}},
+      {"nvidia-edp.json", nvidia, {Outcome::Read, 8}},
+      {"nvidia-dp.json", nvidiaDp, {Outcome::Read, 8}},
+      {"nvidia-library-missing.json", nvidia, {Outcome::NotOpened, 0}},
+      {"nvidia-name-missing.json", nvidia, {Outcome::NotOpened, 0}},
+      {"nvidia-monitor-only.json", nvidia, {Outcome::NotOpened, 0}},
+      {"nvidia-aux-errors.json", nvidia, {Outcome::NotConnected, 0}},
   };
   std::size_t shipped = 0;
   for (const auto& entry : std::filesystem::directory_iterator(SHIPPED_MACHINES_DIR "/tconprobe")) {
     shipped += entry.path().extension() == ".json";
   }
   EXPECT_EQ(shipped, std::size(cases));
-  for (const auto& [file, expected] : cases) {
-    SCOPED_TRACE(file);
+  for (Case c : cases) {
+    SCOPED_TRACE(c.file);
     dpaux::ForgetIntelDisplayIds();
-    LoadMachine(testsupport::ReadFile(std::string(SHIPPED_MACHINES_DIR "/tconprobe/") + file));
-    const Walk walk = CheckWalk().Run();
+    dpaux::ForgetNvidiaLibrary();
+    LoadMachine(testsupport::ReadFile(std::string(SHIPPED_MACHINES_DIR "/tconprobe/") + c.file));
+    const Walk walk = c.walk.Run();
+    const Walk& expected = c.expected;
     EXPECT_EQ(walk.outcome, expected.outcome);
     EXPECT_EQ(walk.value, expected.value);
   }

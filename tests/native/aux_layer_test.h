@@ -1,7 +1,8 @@
 #pragma once
 // The AUX layer on a simulated laptop: an Intel GPU whose CUI object lists
 // the panel's devices, and the panel with its TCON and MCU. Each test starts
-// as a fresh process would: channel closed, no display identifiers cached.
+// as a fresh process would: channel closed, no display identifiers cached,
+// no GPU library bound.
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -9,12 +10,14 @@
 
 #include "tconprobe/dpaux/aux_control.h"
 #include "tconprobe/dpaux/aux_records.h"
+#include "tconprobe/dpaux/nvidia_backend.h"
 #include "tests/native/sim_test.h"
 
 namespace aux_test {
 
 // Display1 has a VGA device, an inactive eDP device and the active eDP
-// panel; Display2 a DisplayPort device on a dock (type 7).
+// panel; Display2 a DisplayPort device on a dock (type 7). Tests of other
+// GPUs take the Intel GPU out.
 inline const char kAuxMachine[] = R"({
   "clock": {"tickCount": 1000, "auxTransactionMicroseconds": 100},
   "power": {"acLine": "online"},
@@ -39,11 +42,13 @@ class AuxLayerTest : public SimTest {
   void SetUp() override {
     SimTest::SetUp();
     dpaux::ForgetIntelDisplayIds();
+    dpaux::ForgetNvidiaLibrary();
     UseMachine("{}");
   }
   void TearDown() override {
     dpaux::KSXAUX_CLOSE_PARAM close{4};
     KSXAUX_CloseDll(&close);
+    dpaux::ForgetNvidiaLibrary();  // nothing left for the end of the test program to close
     SimTest::TearDown();
   }
 

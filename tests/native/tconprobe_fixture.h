@@ -17,6 +17,7 @@
 #include "tconprobe/app/main_form.h"
 #include "tconprobe/dpaux/aux_control.h"
 #include "tconprobe/dpaux/aux_records.h"
+#include "tconprobe/dpaux/nvidia_backend.h"
 #include "tests/native/sim_test.h"
 
 namespace tconprobe_test {
@@ -45,6 +46,7 @@ class TconprobeTest : public SimTest {
   }
   void TearDown() override {
     tconprobe::CloseDebugLog();
+    dpaux::ForgetNvidiaLibrary();  // nothing left for the end of the test program to close
     SimTest::TearDown();
   }
 
@@ -57,11 +59,13 @@ class TconprobeTest : public SimTest {
   }
 
   // What a new process starts with: zero configuration, channel closed,
-  // no display identifiers cached, the C runtime's generator unseeded.
+  // no display identifiers cached, no GPU library bound, the C runtime's
+  // generator unseeded.
   static void FreshProcess() {
     tconprobe::CloseDebugLog();
     tconprobe::gConfig = tconprobe::TConfig{};
     tconprobe::gAuxApi.opened = 0;
+    dpaux::ForgetNvidiaLibrary();  // first: the library of the machine before is gone
     dpaux::KSXAUX_CLOSE_PARAM close{sizeof(dpaux::KSXAUX_CLOSE_PARAM)};
     KSXAUX_CloseDll(&close);
     dpaux::ForgetIntelDisplayIds();
