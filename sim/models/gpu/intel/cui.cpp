@@ -24,13 +24,13 @@ const DriverFault* FaultFor(const Cui& cui) {
   return nullptr;
 }
 
-bool IsAttached(const Cui& cui, std::uint32_t id) {
+const AttachedDevice* FindAttached(const Cui& cui, std::uint32_t id) {
   for (const Display& display : cui.displays) {
     for (const AttachedDevice& device : display.devices) {
-      if (device.id == id) return true;
+      if (device.id == id) return &device;
     }
   }
-  return false;
+  return nullptr;
 }
 
 bool IsGetCode(std::uint32_t code) { return code == 1 || code == 5 || code == 9; }
@@ -49,9 +49,10 @@ BlockAnswer Aux(Cui& cui, panel::Panel& panel, std::uint64_t now, bool set, std:
   }
   ++cui.auxExchanges;
   const DriverFault* fault = FaultFor(cui);
+  const AttachedDevice* device = FindAttached(cui, Word(record, 0));
   if (fault != nullptr && fault->error) {
     answer.error = *fault->error;
-  } else if (!IsAttached(cui, Word(record, 0))) {
+  } else if (device == nullptr) {
     answer.error = kErrorUnknownDevice;
   } else if (count > panel::kAuxMaxData) {
     answer.error = kErrorTooLong;
@@ -62,7 +63,8 @@ BlockAnswer Aux(Cui& cui, panel::Panel& panel, std::uint64_t now, bool set, std:
     request.address = panel::IsNative(request.command) ? address : (address >> 1) & 0x7F;
     request.length = count;
     if (!panel::IsRead(request.command)) std::memcpy(request.data, record + 16, count);
-    answer.bus = panel::Transact(panel, request, now);
+    answer.bus = device->reachesPanel ? panel::Transact(panel, request, now)
+                                      : panel::TransactWithoutPanel(request);
     answer.busUsed = true;
     if (answer.bus.reply == panel::AuxReply::Ack) {
       if (panel::IsRead(request.command)) {

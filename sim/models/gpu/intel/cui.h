@@ -34,6 +34,7 @@ struct AttachedDevice {
   std::uint32_t id = 0;
   std::uint32_t type = 0;    // the display link codes, 7 for a DisplayPort device on a dock
   std::uint32_t status = 0;  // 1: not active
+  bool reachesPanel = true;  // false: a monitor's sink without the panel behind it
 };
 
 struct Display {
