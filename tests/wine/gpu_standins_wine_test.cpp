@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/core/json_reader.h"
 #include "tests/wine/wine_harness.h"
 
 namespace winetest {
@@ -16,14 +17,27 @@ const std::string kAuxCaller = Win64Path("tests/windows/aux_caller.exe");
 const std::string kMachines = std::string(SHIPPED_MACHINES_DIR) + "/tconprobe/";
 const std::string kEmptyDocument = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<SVMInventory lang=\"en\"/>\r\n";
 
+// A shipped machine, as it is or with the panel's program in flash (the
+// flash section's defaults: a KS52310 at 0x5000), for the vendors whose
+// example machines show the check alone.
+struct Machine {
+  const char* file;
+  bool flash = false;
+};
+
+std::string Describe(const Machine& machine) {
+  return std::string(machine.file) + (machine.flash ? " with flash" : "");
+}
+
 class GpuStandInTest : public WineTest {
  protected:
-  // Runs tconprobe.exe with a copy of the shipped machine as the stand-ins' machine.
-  testsupport::ProcessResult RunOn(const std::string& machine, const std::vector<std::string>& arguments) {
-    std::filesystem::copy_file(kMachines + machine, Path("machine.json"),
-                               std::filesystem::copy_options::overwrite_existing);
-    return RunWineWith({{"INVSIM_MACHINE", WindowsPath(Path("machine.json"))}}, kTconprobe, arguments,
-                       Path(""));
+  // Runs a program with a copy of the machine as the stand-ins' machine.
+  testsupport::ProcessResult RunOn(const Machine& machine, const std::string& exe,
+                                   const std::vector<std::string>& arguments) {
+    sim::Json json = sim::Json::parse(testsupport::ReadFile(kMachines + machine.file));
+    if (machine.flash) json["panel"]["flash"] = sim::Json::object();
+    testsupport::WriteFile(Path("machine.json"), json.dump(2));
+    return RunWineWith({{"INVSIM_MACHINE", WindowsPath(Path("machine.json"))}}, exe, arguments, Path(""));
   }
 };
 
@@ -36,23 +50,46 @@ std::string LastText(const std::string& log) {
   return line.substr(line.find("] ") + 2);
 }
 
-TEST_F(GpuStandInTest, TheCheckReadsThePanelsVersionThroughTheStandIns) {
+// The detect log's lines without the hex dumps.
+std::vector<std::string> DetectLines(const std::string& log) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < log.size()) {
+    std::size_t end = log.find("\r\n", start);
+    if (end == std::string::npos) end = log.size();
+    const std::string line = log.substr(start, end - start);
+    const bool dump = line.size() >= 3 && std::isxdigit(static_cast<unsigned char>(line[0])) &&
+                      std::isxdigit(static_cast<unsigned char>(line[1])) && line[2] == ' ';
+    if (!dump) lines.push_back(line);
+    start = end + 2;
+  }
+  return lines;
+}
+
+// The plain check opens the Intel back-end that the built-in profile names;
+// "-DM" checks on what detection found, so it reaches the other vendors.
+TEST_F(GpuStandInTest, TheCheckReadsThePanelsVersionThroughEachVendor) {
   struct Case {
-    const char* machine;
+    Machine machine;
+    const char* option;    // "" for the plain check
     int exitCode;
     const char* version;   // "" for the empty document
     const char* lastLine;  // of the debug log
   };
   const Case cases[] = {
-      {"matching.json", 0, "0008", "Read checksum:000008"},
-      {"other-value.json", 0, "0009", "Read checksum:000009"},
-      {"mcu-never-done.json", 2, "", "Read Checksum Fail"},
-      {"no-intel-object.json", 2, "", "Open DP Fail"},
+      {{"matching.json"}, "", 0, "0008", "Read checksum:000008"},
+      {{"other-value.json"}, "", 0, "0009", "Read checksum:000009"},
+      {{"mcu-never-done.json"}, "", 2, "", "Read Checksum Fail"},
+      {{"no-intel-object.json"}, "", 2, "", "Open DP Fail"},
+      {{"flash-edp.json"}, "-DM", 0, "0008", "Read checksum:000008"},
+      {{"nvidia-edp.json", true}, "-DM", 0, "0008", "Read checksum:000008"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.machine);
+    SCOPED_TRACE(Describe(c.machine) + " " + c.option);
     std::filesystem::remove(Path("debug.txt"));
-    const auto run = RunOn(c.machine, {"-o", "out.xml", "-p", "debug.txt"});
+    std::vector<std::string> arguments{"-o", "out.xml", "-p", "debug.txt"};
+    if (*c.option != '\0') arguments.push_back(c.option);
+    const auto run = RunOn(c.machine, kTconprobe, arguments);
     EXPECT_EQ(run.exitCode, c.exitCode) << run.stderrBytes;
     const std::string document = Read("out.xml");
     if (*c.version == '\0') {
@@ -64,9 +101,42 @@ TEST_F(GpuStandInTest, TheCheckReadsThePanelsVersionThroughTheStandIns) {
   }
 }
 
+// "-T" tries each vendor and link in turn through the stand-ins and stops
+// at the first that reaches a known TCON.
+TEST_F(GpuStandInTest, DetectionFindsEachVendorAndLink) {
+  struct Case {
+    Machine machine;
+    int exitCode;
+    const char* trial;     // the trial that reached model detection
+    const char* lastLine;
+  };
+  const Case cases[] = {
+      {{"flash-edp.json"}, 4, "gpu:1, dp:2", "recommend based model:KS52310.ini"},
+      {{"flash-dp.json"}, 4, "gpu:1, dp:3", "recommend based model:KS52320.ini"},
+      {{"eeprom-400.json"}, 4, "gpu:1, dp:2", "recommend based model:KS52400.ini"},
+      {{"nvidia-edp.json", true}, 4, "gpu:2, dp:2", "recommend based model:KS52310.ini"},
+      {{"nvidia-dp.json", true}, 4, "gpu:2, dp:3", "recommend based model:KS52310.ini"},
+      {{"nvidia-edp.json"}, 5, "gpu:3, dp:2", "NO GPU AVAILABLE"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Describe(c.machine));
+    std::filesystem::remove(Path("detect_log.txt"));
+    const auto run = RunOn(c.machine, kTconprobe, {"-T"});
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.stderrBytes;
+    const std::vector<std::string> lines = DetectLines(Read("detect_log.txt"));
+    ASSERT_FALSE(lines.empty());
+    std::string trial;
+    for (const std::string& line : lines) {
+      if (line.starts_with("gpu:")) trial = line;
+    }
+    EXPECT_EQ(trial, c.trial);
+    EXPECT_EQ(lines.back(), c.lastLine);
+  }
+}
+
 TEST_F(GpuStandInTest, AnotherProgramReachesThePanelThroughTheExports) {
   struct Case {
-    const char* machine;
+    Machine machine;
     const char* gpu;
     const char* display;
     const char* answers;
@@ -77,17 +147,21 @@ TEST_F(GpuStandInTest, AnotherProgramReachesThePanelThroughTheExports) {
       "tcon-read 0 61\n"
       "close 0\n"
       "closed-read -1\n";
+  const char* const kNoChannel = "open -1\ndpcd-read -1 00 00 00 00\ntcon-read -1 00\nclose 0\nclosed-read -1\n";
   const Case cases[] = {
-      {"matching.json", "1", "2", kPanelAnswers},
+      {{"matching.json"}, "1", "2", kPanelAnswers},
       // The Intel object opens whatever the link; no DisplayPort device is attached.
-      {"matching.json", "1", "3", "open 0\ndpcd-read -1 00 00 00 00\ntcon-read -1 00\nclose 0\nclosed-read -1\n"},
+      {{"matching.json"}, "1", "3",
+       "open 0\ndpcd-read -1 00 00 00 00\ntcon-read -1 00\nclose 0\nclosed-read -1\n"},
+      {{"nvidia-edp.json"}, "2", "2", kPanelAnswers},
+      {{"nvidia-dp.json"}, "2", "3", kPanelAnswers},
+      // NVIDIA opens only on a display of the link's connector type, and only with its library.
+      {{"nvidia-dp.json"}, "2", "2", kNoChannel},
+      {{"nvidia-library-missing.json"}, "2", "2", kNoChannel},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.machine) + " gpu " + c.gpu + " display " + c.display);
-    std::filesystem::copy_file(kMachines + c.machine, Path("machine.json"),
-                               std::filesystem::copy_options::overwrite_existing);
-    const auto run = RunWineWith({{"INVSIM_MACHINE", WindowsPath(Path("machine.json"))}}, kAuxCaller,
-                                 {kTconprobe, c.gpu, c.display}, Path(""));
+    SCOPED_TRACE(Describe(c.machine) + " gpu " + c.gpu + " display " + c.display);
+    const auto run = RunOn(c.machine, kAuxCaller, {kTconprobe, c.gpu, c.display});
     EXPECT_EQ(run.exitCode, 0) << run.stderrBytes;
     std::string answers = run.stdoutBytes;
     std::erase(answers, '\r');
