@@ -22,6 +22,7 @@ shift $((OPTIND - 1))
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=($(ls tests/fuzz/corpus))
 
+scripts/install-deps.sh fuzz
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j2 >/dev/null
 

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Installs what the builds and tests need, from Debian's packages, when it
-# is missing.
+# is missing.   scripts/install-deps.sh [fuzz]
+# "fuzz" adds clang and its runtime, which only the fuzz preset uses.
 set -eu
 packages=(
   cmake ninja-build g++ libgtest-dev nlohmann-json3-dev libxml2-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
-  wine64 wixl util-linux clang libclang-rt-14-dev
+  wine64 wixl util-linux
 )
+[ "${1:-}" != fuzz ] || packages+=(clang libclang-rt-14-dev)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

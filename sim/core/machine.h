@@ -55,8 +55,8 @@ struct Machine {
   PowerSupply power;
   panel::Panel panel;
   std::optional<intel::Cui> intelGpu;  // none: no CUI object is registered
-  std::optional<nvidia::Library> nvidiaGpu;  // none: no NVIDIA library to load
   std::optional<amd::Adl> amdGpu;      // none: no AMD library is registered
+  std::optional<nvidia::Library> nvidiaGpu;  // none: no NVIDIA library to load
   FreeSpace volume;
 };
 

@@ -15,6 +15,7 @@ void StartSeam(const Machine& machine) {
   RegisterKernel32(machine);
   RegisterWmiClasses(machine);
   RegisterIntelCui(machine);
+  RegisterAmdLibrary(machine);
   RegisterNvidiaLibrary(machine);
 }
 

@@ -20,6 +20,7 @@ void ResetCommandLine();
 void RegisterKernel32(const Machine& machine);
 void RegisterWmiClasses(const Machine& machine);
 void RegisterIntelCui(const Machine& machine);
+void RegisterAmdLibrary(const Machine& machine);
 void RegisterNvidiaLibrary(const Machine& machine);
 
 }  // namespace sim

@@ -1,5 +1,6 @@
 #include "tconprobe/dpaux/aux_control.h"
 
+#include "tconprobe/dpaux/amd_backend.h"
 #include "tconprobe/dpaux/aux_records.h"
 #include "tconprobe/dpaux/nvidia_backend.h"
 
@@ -17,6 +18,7 @@ KSX_AUX_CTRL_OBJ::~KSX_AUX_CTRL_OBJ() { ProgramEnd(); }
 void KSX_AUX_CTRL_OBJ::ProgramEnd() {
   if (opened == 1) Close();
   CloseNvidiaAtProgramEnd();
+  adlInf.Unbind();  // bound only while open on AMD, but never left bound
 }
 
 AuxStatus KSX_AUX_CTRL_OBJ::Open(const AuxOpenParams& params) {
@@ -24,20 +26,25 @@ AuxStatus KSX_AUX_CTRL_OBJ::Open(const AuxOpenParams& params) {
   channel = params;
   if (channel.requestBytes > 16) channel.requestBytes = 16;
   opened = 0;
-  // The AMD back-end is not part of this build: it does not open.
   if (channel.gpuType == kGpuIntel) IntelOpen();
   if (channel.gpuType == kGpuNvidia) NvidiaOpen();
+  if (channel.gpuType == kGpuAmd) opened = adlInf.Bind() == 0 ? 1 : 0;
   return opened == 1 ? 0 : kFailed;
 }
 
 AuxStatus KSX_AUX_CTRL_OBJ::Close() {
   if (OpenOn(kGpuIntel)) IntelClose();
+  if (OpenOn(kGpuAmd)) adlInf.Unbind();
   if (OpenOn(kGpuNvidia)) nvidiaControl.Close();  // a failed unload changes nothing here
   opened = 0;
   return 0;
 }
 
-void KSX_AUX_CTRL_OBJ::SelectDisplay(std::int32_t display) { channel.displayType = display; }
+void KSX_AUX_CTRL_OBJ::SelectDisplay(std::int32_t display) {
+  channel.displayType = display;
+  // Outside callers may select after a close: only an open AMD channel scans.
+  if (OpenOn(kGpuAmd)) adlInf.SelectDisplay(AmdConnectorCode(display));
+}
 
 void KSX_AUX_CTRL_OBJ::SetRequestBytes(std::uint32_t count) {
   channel.requestBytes = static_cast<std::uint8_t>(count > 16 ? 16 : count);
@@ -52,6 +59,7 @@ void KSX_AUX_CTRL_OBJ::SetOptions(std::uint32_t flags) {
 
 AuxStatus KSX_AUX_CTRL_OBJ::OffsetRead(std::int32_t display, std::uint8_t hi, std::uint8_t lo,
                                        std::uint8_t* data, std::uint32_t length) {
+  if (OpenOn(kGpuAmd)) return AmdI2cRead(channel.i2cAddress, hi, lo, data, length, channel.mode);
   if (OpenOn(kGpuNvidia)) return NvidiaOffsetRead(hi, lo, data, length);
   if (!OpenOn(kGpuIntel) || length == 0) return kFailed;
   return IntelOffsetTransfer(display, hi, lo, nullptr, data, length);
@@ -59,18 +67,21 @@ AuxStatus KSX_AUX_CTRL_OBJ::OffsetRead(std::int32_t display, std::uint8_t hi, st
 
 AuxStatus KSX_AUX_CTRL_OBJ::OffsetWrite(std::int32_t display, std::uint8_t hi, std::uint8_t lo,
                                         const std::uint8_t* data, std::uint32_t length) {
+  if (OpenOn(kGpuAmd)) return AmdOffsetWrite(hi, lo, data, length);
   if (OpenOn(kGpuNvidia)) return NvidiaWrite(NvidiaOffset(hi, lo), data, length, channel.mode);
   if (!OpenOn(kGpuIntel)) return kFailed;
   return IntelOffsetTransfer(display, hi, lo, data, nullptr, length);
 }
 
 AuxStatus KSX_AUX_CTRL_OBJ::RawRead(std::uint8_t* data, std::uint32_t length) {
+  if (OpenOn(kGpuAmd)) return AmdRawRead(data, length);
   if (OpenOn(kGpuNvidia)) return nvidiaControl.I2cRead(channel.i2cAddress, 0, data, length, 4);
   if (!OpenOn(kGpuIntel)) return kFailed;
   return IntelI2cRead(channel.displayType, channel.i2cAddress, 0, 0, data, length, 4);
 }
 
 AuxStatus KSX_AUX_CTRL_OBJ::RawWrite(const std::uint8_t* data, std::uint32_t length) {
+  if (OpenOn(kGpuAmd)) return AmdRawWrite(data, length);
   if (OpenOn(kGpuNvidia)) return NvidiaWrite(0, data, length, 2);
   if (!OpenOn(kGpuIntel)) return kFailed;
   return IntelI2cWrite(channel.displayType, channel.i2cAddress, 0, 0, data, length, 2);
@@ -78,6 +89,7 @@ AuxStatus KSX_AUX_CTRL_OBJ::RawWrite(const std::uint8_t* data, std::uint32_t len
 
 AuxStatus KSX_AUX_CTRL_OBJ::NativeRead(std::int32_t display, std::uint32_t address,
                                        std::uint8_t* data, std::uint32_t length) {
+  if (OpenOn(kGpuAmd)) return adlInf.Native(address, nullptr, data, length);
   if (OpenOn(kGpuNvidia)) return nvidiaControl.NativeTransfer(address, nullptr, data, length);
   if (!OpenOn(kGpuIntel)) return kFailed;
   return IntelNative(display, address, nullptr, data, length);
@@ -85,6 +97,7 @@ AuxStatus KSX_AUX_CTRL_OBJ::NativeRead(std::int32_t display, std::uint32_t addre
 
 AuxStatus KSX_AUX_CTRL_OBJ::NativeWrite(std::int32_t display, std::uint32_t address,
                                         const std::uint8_t* data, std::uint32_t length) {
+  if (OpenOn(kGpuAmd)) return adlInf.Native(address, data, nullptr, length);
   if (OpenOn(kGpuNvidia)) return nvidiaControl.NativeTransfer(address, data, nullptr, length);
   if (!OpenOn(kGpuIntel)) return kFailed;
   return IntelNative(display, address, data, nullptr, length);

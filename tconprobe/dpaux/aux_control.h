@@ -89,6 +89,17 @@ struct KSX_AUX_CTRL_OBJ {
   AuxStatus IntelNative(std::int32_t display, std::uint32_t address, const std::uint8_t* source,
                         std::uint8_t* target, std::uint32_t length);
 
+  // The AMD back-end: DDC messages through the AMD Display Library
+  // (aux_control_amd.cpp, amd_backend.cpp). Reads and writes of one piece
+  // of at most 256 bytes.
+  AuxStatus AmdI2cRead(std::uint8_t address, std::uint8_t hi, std::uint8_t lo, std::uint8_t* data,
+                       std::uint32_t length, std::uint32_t readMode);
+  AuxStatus AmdI2cWrite(std::uint8_t address, std::uint8_t hi, std::uint8_t lo,
+                        const std::uint8_t* data, std::uint32_t length, std::uint32_t writeMode);
+  AuxStatus AmdOffsetWrite(std::uint8_t hi, std::uint8_t lo, const std::uint8_t* data,
+                           std::uint32_t length);
+  AuxStatus AmdRawRead(std::uint8_t* data, std::uint32_t length);
+  AuxStatus AmdRawWrite(const std::uint8_t* data, std::uint32_t length);
   // The NVIDIA paths, on NV_DP_CTRL (nvidia_backend.h).
   void NvidiaOpen();
   static std::uint16_t NvidiaOffset(std::uint8_t hi, std::uint8_t lo);

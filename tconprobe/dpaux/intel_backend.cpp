@@ -283,11 +283,11 @@ AuxStatus KSX_AUX_CTRL_OBJ::IntelI2cWrite(std::int32_t display, std::uint8_t add
   IntelAuxRecord record{};
   if (CachedDisplayId(true, display, &record.deviceId) != 0 || channel.requestBytes == 0)
     return kFailed;
-  const std::uint32_t blockAddress = (address & 0xF0u) | ((hi * 2u) & 0x0Eu);
+  const auto blockAddress = [address](std::uint8_t high) { return (address & 0xF0u) | ((high * 2u) & 0x0Eu); };
   if (writeHeaderEachTx) {
     const std::uint32_t headerBytes = writeMode == 1 ? 2 : 1;
-    record.address = writeMode == 1 ? address : blockAddress;
     for (std::uint32_t done = 0; done < length;) {
+      record.address = writeMode == 1 ? address : blockAddress(hi);
       const std::uint32_t left = length - done;
       const bool cut =
           channel.requestBytes > headerBytes && channel.requestBytes < left + headerBytes;
@@ -305,12 +305,16 @@ AuxStatus KSX_AUX_CTRL_OBJ::IntelI2cWrite(std::int32_t display, std::uint8_t add
       if (record.byteCount <= headerBytes || record.byteCount > asked) return kFailed;
       const std::uint32_t advanced = record.byteCount - headerBytes;
       done += advanced;
-      lo = static_cast<std::uint8_t>(lo + advanced);
+      // The offset advances as one 16-bit number: a write that crosses a
+      // 256-byte boundary goes on in the next block, not back at its start.
+      const std::uint32_t offset = ((hi << 8) | lo) + advanced;
+      hi = static_cast<std::uint8_t>(offset >> 8);
+      lo = static_cast<std::uint8_t>(offset);
     }
     return 0;
   }
   const std::uint8_t twoBytes[] = {hi, lo};
-  record.address = writeMode == 1 || writeMode == 2 ? address : blockAddress;
+  record.address = writeMode == 1 || writeMode == 2 ? address : blockAddress(hi);
   if (writeMode != 2) {
     Fill(record, kI2cWriteMot, writeMode == 1 ? twoBytes : &lo, writeMode == 1 ? 2 : 1);
     TransactAux(record);  // the header's own result is not looked at
@@ -357,11 +361,13 @@ AuxStatus KSX_AUX_CTRL_OBJ::IntelNative(std::int32_t display, std::uint32_t addr
       record.byteCount = piece;
     }
     if (const AuxStatus status = TransactAux(record)) return status;
+    std::uint32_t advanced = piece;
     if (source == nullptr) {
       if (record.byteCount == 0 || record.byteCount > piece) return kFailed;
       std::memcpy(target + done, record.data, record.byteCount);
+      advanced = record.byteCount;  // a short answer: the rest is asked for again
     }
-    done += piece;
+    done += advanced;
   }
   return 0;
 }

@@ -20,7 +20,8 @@ struct Walk {
 
 class CheckWalk {
  public:
-  CheckWalk(std::int32_t gpuType = dpaux::kGpuIntel, std::int32_t displayType = dpaux::kDisplayEdp)
+  explicit CheckWalk(std::int32_t gpuType = dpaux::kGpuIntel,
+                     std::int32_t displayType = dpaux::kDisplayEdp)
       : gpuType_(gpuType), displayType_(displayType) {}
 
   Walk Run() {
@@ -129,39 +130,45 @@ TEST_F(AuxCheckWalkTest, NvidiaPanelTakesTheSameShapesWithoutWaits) {
 TEST_F(AuxCheckWalkTest, ShippedMachinesAnswerAsTheirCommentsSay) {
   struct Case {
     const char* file;
-    CheckWalk walk;
     Walk expected;
+    std::int32_t gpuType = dpaux::kGpuIntel;
+    std::int32_t displayType = dpaux::kDisplayEdp;
   };
-  const CheckWalk nvidia(dpaux::kGpuNvidia), nvidiaDp(dpaux::kGpuNvidia, dpaux::kDisplayDp);
   const Case cases[] = {
-      {"matching.json", {}, {Outcome::Read, 8}},
-      {"other-value.json", {}, {Outcome::Read, 9}},
-      {"mcu-silent.json", {}, {Outcome::NotConnected, 0}},
-      {"mcu-never-done.json", {}, {Outcome::TimedOut, 0}},
-      {"driver-retries.json", {}, {Outcome::Read, 8}},
-      {"driver-errors.json", {}, {Outcome::NotConnected, 0}},
-      {"no-intel-object.json", {}, {Outcome::NotOpened, 0}},
-      {"nvidia-edp.json", nvidia, {Outcome::Read, 8}},
-      {"nvidia-dp.json", nvidiaDp, {Outcome::Read, 8}},
-      {"nvidia-library-missing.json", nvidia, {Outcome::NotOpened, 0}},
-      {"nvidia-name-missing.json", nvidia, {Outcome::NotOpened, 0}},
-      {"nvidia-monitor-only.json", nvidia, {Outcome::NotOpened, 0}},
-      {"nvidia-aux-errors.json", nvidia, {Outcome::NotConnected, 0}},
+      {"matching.json", {Outcome::Read, 8}},
+      {"other-value.json", {Outcome::Read, 9}},
+      {"mcu-silent.json", {Outcome::NotConnected, 0}},
+      {"mcu-never-done.json", {Outcome::TimedOut, 0}},
+      {"driver-retries.json", {Outcome::Read, 8}},
+      {"driver-errors.json", {Outcome::NotConnected, 0}},
+      {"no-intel-object.json", {Outcome::NotOpened, 0}},
+      {"nvidia-edp.json", {Outcome::Read, 8}, dpaux::kGpuNvidia},
+      {"nvidia-dp.json", {Outcome::Read, 8}, dpaux::kGpuNvidia, dpaux::kDisplayDp},
+      {"nvidia-library-missing.json", {Outcome::NotOpened, 0}, dpaux::kGpuNvidia},
+      {"nvidia-name-missing.json", {Outcome::NotOpened, 0}, dpaux::kGpuNvidia},
+      {"nvidia-monitor-only.json", {Outcome::NotOpened, 0}, dpaux::kGpuNvidia},
+      {"nvidia-aux-errors.json", {Outcome::NotConnected, 0}, dpaux::kGpuNvidia},
+      {"amd-edp.json", {Outcome::Read, 8}, dpaux::kGpuAmd},
+      {"amd-dp.json", {Outcome::Read, 8}, dpaux::kGpuAmd, dpaux::kDisplayDp},
+      {"amd-atiadlxy.json", {Outcome::Read, 8}, dpaux::kGpuAmd},
+      {"amd-missing-library.json", {Outcome::NotOpened, 0}, dpaux::kGpuAmd},
+      {"amd-missing-name.json", {Outcome::NotOpened, 0}, dpaux::kGpuAmd},
+      {"amd-two-adapters.json", {Outcome::Read, 8}, dpaux::kGpuAmd},
+      {"amd-short-receives.json", {Outcome::NotConnected, 0}, dpaux::kGpuAmd},
   };
   std::size_t shipped = 0;
   for (const auto& entry : std::filesystem::directory_iterator(SHIPPED_MACHINES_DIR "/tconprobe")) {
     shipped += entry.path().extension() == ".json";
   }
   EXPECT_EQ(shipped, std::size(cases));
-  for (Case c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     dpaux::ForgetIntelDisplayIds();
     dpaux::ForgetNvidiaLibrary();
     LoadMachine(testsupport::ReadFile(std::string(SHIPPED_MACHINES_DIR "/tconprobe/") + c.file));
-    const Walk walk = c.walk.Run();
-    const Walk& expected = c.expected;
-    EXPECT_EQ(walk.outcome, expected.outcome);
-    EXPECT_EQ(walk.value, expected.value);
+    const Walk walk = CheckWalk(c.gpuType, c.displayType).Run();
+    EXPECT_EQ(walk.outcome, c.expected.outcome);
+    EXPECT_EQ(walk.value, c.expected.value);
   }
   EXPECT_EQ(TraceOf("kernel32.Sleep 5").size(), 6u);  // the retries of driver-retries.json
 }

@@ -116,8 +116,13 @@ TEST_F(AuxIntelTest, WriteShapesByOption) {
       {"header in every transaction", 1, 0x0089, 5, 4, 0x80,
        {"aux.i2c write 0xC2 mot=0 bytes=00890102 -> ack", "aux.i2c write 0xC2 mot=0 bytes=008b0304 -> ack",
         "aux.i2c write 0xC2 mot=0 bytes=008d05 -> ack"}},
-      {"one offset byte in every transaction", 0, 0x01FF, 3, 3, 0x80,
-       {"aux.i2c write 0xC2 mot=0 bytes=ff0102 -> ack", "aux.i2c write 0xC2 mot=0 bytes=0103 -> ack"}},
+      // The offset carries over a 256-byte boundary: into the high byte, or
+      // into the next block's device address.
+      {"header in every transaction, across a block", 1, 0x00FE, 5, 4, 0x80,
+       {"aux.i2c write 0xC2 mot=0 bytes=00fe0102 -> ack", "aux.i2c write 0xC2 mot=0 bytes=01000304 -> ack",
+        "aux.i2c write 0xC2 mot=0 bytes=010205 -> ack"}},
+      {"one offset byte in every transaction, across a block", 0, 0x01FF, 3, 3, 0x80,
+       {"aux.i2c write 0xC2 mot=0 bytes=ff0102 -> ack", "aux.i2c write 0xC4 mot=0 bytes=0103 -> ack"}},
       {"raw", 2, 0x0089, 2, 16, 0, {"aux.i2c write 0xC2 mot=0 bytes=0102 -> ack"}},
   };
   for (const Case& c : cases) {
@@ -243,6 +248,22 @@ TEST_F(AuxIntelTest, ByteCountsOfZeroOrAboveThePieceFailWithoutCopying) {
     dpaux::KSXAUX_CLOSE_PARAM close{4};
     KSXAUX_CloseDll(&close);
   }
+}
+
+// A native read that the driver answers short asks again for the rest, so a
+// success never leaves bytes of the caller's buffer unread.
+TEST_F(AuxIntelTest, ShortNativeReadsAskAgainForTheRest) {
+  UseMachine(R"({"intelGpu": {"faults": [{"at": 1, "byteCount": 3}]},
+                 "panel": {"dpcd": {"0x00100": "00 01 02 03 04 05 06 07 08 09 0a 0b 0c 0d 0e 0f 10 11"}}})");
+  OpenChannel();
+  std::uint8_t data[18];
+  std::memset(data, 0xEE, sizeof data);
+  dpaux::KSXAUX_NATIVE_PARAM native = Native(0, 0x100, data, sizeof data);
+  ASSERT_EQ(KSXAUX_NativeAuxAccess(&native), 0);
+  for (std::uint8_t i = 0; i < sizeof data; ++i) EXPECT_EQ(data[i], i);
+  EXPECT_EQ(TraceOf("cui.GetDataBlock aux"),
+            (Lines{"cui.GetDataBlock aux device=0x00000300 code=9 count=16 address=0x100 -> 0x00000000 error=0 count=3",
+                   "cui.GetDataBlock aux device=0x00000300 code=9 count=15 address=0x103 -> 0x00000000 error=0 count=15"}));
 }
 
 // Other programs may hand any length: the transfer stops at the first

@@ -52,6 +52,8 @@ TEST_F(AuxApiTest, OpenTriesTheBackEndsInTurnAndKeepsTheLastTried) {
       {R"({"intelGpu": null})", 1, -1, 1},
       {"{}", 2, -1, 2},                    // NVIDIA only, whatever else there is
       {"{}", 3, -1, 3},
+      {R"({"intelGpu": null, "amdGpu": {}})", 0, 0, 3},  // AMD opens after Intel failed
+      {R"({"amdGpu": {}})", 3, 0, 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.machine) + " " + std::to_string(c.asked));
