@@ -535,6 +535,47 @@ TEST_F(DetectTest, TheRunFlowOfEachMode) {
   EXPECT_EQ(TraceOf("aux.i2c write 0xC2 mot=1 bytes=008a").size(), 0u);
 }
 
+TEST_F(DetectTest, FindsThePanelBehindNvidiaOnEachLinkAndMemory) {
+  struct Case {
+    const char* name;
+    const char* machine;
+    std::int32_t link;
+    const char* lastLine;
+    int checkStatus;  // of a "-DM" run
+  };
+  const Case cases[] = {
+      {"eDP, flash", R"({"nvidiaGpu": {"gpus": [{"displays": [{"id": "0x1001", "connector": 71}]}]}})", 2,
+       "recommend based model:KS52310.ini", 0},
+      {"DP, flash, an eDP display without the panel",
+       R"({"nvidiaGpu": {"gpus": [{"displays": [{"id": "0x1001", "connector": 71, "panel": false},
+                                               {"id": "0x1002", "connector": 70}]}]}})",
+       3, "recommend based model:KS52310.ini", 0},
+      {"eDP, EEPROM 400",
+       R"({"nvidiaGpu": {"gpus": [{"displays": [{"id": "0x1001", "connector": 71}]}]},
+           "panel": {"flash": null, "eeprom": {"signatureAt": ["0x0400"]}}})",
+       2, "recommend based model:KS52400.ini", 3},
+      {"eDP, EEPROM 040",
+       R"({"nvidiaGpu": {"gpus": [{"displays": [{"id": "0x1001", "connector": 71}]}]},
+           "panel": {"flash": null, "eeprom": {"signatureAt": ["0x0500"]}}})",
+       2, "recommend based model:KS52410.ini", 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string machine = std::string(R"({"intelGpu": null, )") + (c.machine + 1);
+    UseMachine(machine);
+    EXPECT_EQ(Run({"-T"}), 4);
+    EXPECT_EQ(LastLine(), c.lastLine);
+    EXPECT_EQ(gConfig.GPU_TYPE, 2);
+    EXPECT_EQ(gConfig.DEVICE_TYPE, c.link);
+    const std::vector<std::string> lines = LogLines();
+    const std::vector<std::string> trials = {"gpu:1, dp:3", "gpu:1, dp:2", "gpu:2, dp:3"};
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.begin() + 4), trials);
+    EXPECT_EQ(gAuxApi.opened, 0);
+    UseMachine(machine);
+    EXPECT_EQ(Run({"-DM", "-o", "out.xml"}), c.checkStatus);
+  }
+}
+
 TEST(TconModelsTest, VersionRecordsAndProbeBlocks) {
   std::uint8_t buffer[256] = {};
   const std::uint8_t record[10] = {0x55, 0xAA, 0x66, 0x99, 'V', 'E', 'R', 'S', 0x23, 0x10};
