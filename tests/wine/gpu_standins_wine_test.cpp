@@ -83,6 +83,7 @@ TEST_F(GpuStandInTest, TheCheckReadsThePanelsVersionThroughEachVendor) {
       {{"no-intel-object.json"}, "", 2, "", "Open DP Fail"},
       {{"flash-edp.json"}, "-DM", 0, "0008", "Read checksum:000008"},
       {{"nvidia-edp.json", true}, "-DM", 0, "0008", "Read checksum:000008"},
+      {{"amd-edp.json", true}, "-DM", 0, "0008", "Read checksum:000008"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Describe(c.machine) + " " + c.option);
@@ -116,6 +117,13 @@ TEST_F(GpuStandInTest, DetectionFindsEachVendorAndLink) {
       {{"eeprom-400.json"}, 4, "gpu:1, dp:2", "recommend based model:KS52400.ini"},
       {{"nvidia-edp.json", true}, 4, "gpu:2, dp:2", "recommend based model:KS52310.ini"},
       {{"nvidia-dp.json", true}, 4, "gpu:2, dp:3", "recommend based model:KS52310.ini"},
+      // AMD keeps the selection it had, adapter 0 display 0, when no DisplayPort display
+      // matches; the eDP panel sits there, so the DisplayPort trial already reaches it.
+      {{"amd-edp.json", true}, 4, "gpu:3, dp:3", "recommend based model:KS52310.ini"},
+      {{"amd-atiadlxy.json", true}, 4, "gpu:3, dp:3", "recommend based model:KS52310.ini"},
+      {{"amd-dp.json", true}, 4, "gpu:3, dp:3", "recommend based model:KS52310.ini"},
+      // Here nothing answers at adapter 0 display 0; the eDP selection finds the panel.
+      {{"amd-two-adapters.json", true}, 4, "gpu:3, dp:2", "recommend based model:KS52310.ini"},
       {{"nvidia-edp.json"}, 5, "gpu:3, dp:2", "NO GPU AVAILABLE"},
   };
   for (const Case& c : cases) {
@@ -158,6 +166,10 @@ TEST_F(GpuStandInTest, AnotherProgramReachesThePanelThroughTheExports) {
       // NVIDIA opens only on a display of the link's connector type, and only with its library.
       {{"nvidia-dp.json"}, "2", "2", kNoChannel},
       {{"nvidia-library-missing.json"}, "2", "2", kNoChannel},
+      {{"amd-edp.json"}, "3", "2", kPanelAnswers},
+      {{"amd-atiadlxy.json"}, "3", "2", kPanelAnswers},
+      {{"amd-missing-library.json"}, "3", "2", kNoChannel},
+      {{"amd-missing-name.json"}, "3", "2", kNoChannel},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Describe(c.machine) + " gpu " + c.gpu + " display " + c.display);
