@@ -23,11 +23,9 @@ Device FindDevice(const Panel& panel, std::uint32_t address7) {
 }
 
 std::optional<AuxReply> TakeFault(const Panel& panel) {
-  for (const AuxFault& fault : panel.faults) {
-    const std::uint64_t n = panel.transactions;
-    if (n >= fault.at && (fault.times == 0 || n - fault.at < fault.times)) return fault.reply;
-  }
-  return std::nullopt;
+  const AuxFault* fault = FaultOn(panel.faults, panel.transactions);
+  if (fault == nullptr) return std::nullopt;
+  return fault->reply;
 }
 
 void Publish(Panel& panel, std::uint16_t at, std::uint32_t value, int bytes) {

@@ -11,17 +11,6 @@ namespace {
 
 constexpr std::uint32_t kRomLimit = 0x1000000;  // the MCU addresses 24 bits
 
-bool UnknownKey(const std::string& where, const std::string& key, std::string* error) {
-  *error = where + ": unknown key \"" + key + "\"";
-  return false;
-}
-
-bool Flag(const Json& value, const std::string& where, bool* out, std::string* error) {
-  if (!ExpectType(value, Json::value_t::boolean, where, error)) return false;
-  *out = value.get<bool>();
-  return true;
-}
-
 bool Byte(const Json& value, const std::string& where, std::uint8_t* out, std::string* error) {
   std::uint32_t number = 0;
   if (!ExpectNumberOrHex(value, where, 0xFF, &number, error)) return false;
@@ -55,7 +44,7 @@ bool LoadDevice(const Json& value, const std::string& where, panel::RegisterDevi
     return false;
   }
   if (value.contains("silent") &&
-      !Flag(value["silent"], where + " \"silent\"", &device.silent, error)) {
+      !ExpectFlag(value["silent"], where + " \"silent\"", &device.silent, error)) {
     return false;
   }
   if (value.contains("registers")) {
@@ -93,9 +82,9 @@ bool LoadMcu(const Json& value, panel::Mcu& mcu, std::string* error) {
       if (!ExpectNumber(item, at, 3600000, &number, error)) return false;
       mcu.checksumMicroseconds = number * 1000;
     } else if (key == "neverDone") {
-      if (!Flag(item, at, &mcu.neverDone, error)) return false;
+      if (!ExpectFlag(item, at, &mcu.neverDone, error)) return false;
     } else if (key == "wrongEcho") {
-      if (!Flag(item, at, &mcu.wrongEcho, error)) return false;
+      if (!ExpectFlag(item, at, &mcu.wrongEcho, error)) return false;
     } else if (key == "setUpStatus") {
       if (!Byte(item, at, &mcu.setUpStatus, error)) return false;
     } else if (key == "actionStatus") {
@@ -149,7 +138,7 @@ bool LoadEeprom(const Json& value, std::optional<panel::Eeprom>& eeprom, std::st
     if (key == "address") {
       if (!Byte(item, at, &loaded.address, error)) return false;
     } else if (key == "silent") {
-      if (!Flag(item, at, &loaded.silent, error)) return false;
+      if (!ExpectFlag(item, at, &loaded.silent, error)) return false;
     } else if (key == "bytes") {
       std::vector<std::pair<std::uint32_t, std::uint8_t>> bytes;
       if (!ByteMap(item, where + " bytes", panel::kEepromBytes, &bytes, error)) return false;

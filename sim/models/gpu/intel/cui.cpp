@@ -16,14 +16,6 @@ void PutWord(std::uint8_t* record, std::size_t offset, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) record[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-const DriverFault* FaultFor(const Cui& cui) {
-  const std::uint64_t n = cui.auxExchanges;
-  for (const DriverFault& fault : cui.faults) {
-    if (n >= fault.at && (fault.times == 0 || n - fault.at < fault.times)) return &fault;
-  }
-  return nullptr;
-}
-
 const AttachedDevice* FindAttached(const Cui& cui, std::uint32_t id) {
   for (const Display& display : cui.displays) {
     for (const AttachedDevice& device : display.devices) {
@@ -48,7 +40,7 @@ BlockAnswer Aux(Cui& cui, panel::Panel& panel, std::uint64_t now, bool set, std:
     return answer;
   }
   ++cui.auxExchanges;
-  const DriverFault* fault = FaultFor(cui);
+  const DriverFault* fault = panel::FaultOn(cui.faults, cui.auxExchanges);
   const AttachedDevice* device = FindAttached(cui, Word(record, 0));
   if (fault != nullptr && fault->error) {
     answer.error = *fault->error;

@@ -5,11 +5,6 @@
 namespace sim {
 namespace {
 
-bool UnknownKey(const std::string& where, const std::string& key, std::string* error) {
-  *error = where + ": unknown key \"" + key + "\"";
-  return false;
-}
-
 bool LoadDevice(const Json& value, const std::string& where, intel::AttachedDevice& device,
                 std::string* error) {
   if (!ExpectType(value, Json::value_t::object, where, error)) return false;

@@ -9,17 +9,6 @@ namespace nvidia_file {
 
 namespace api = platform::nvidia_api;
 
-bool UnknownKey(const std::string& where, const std::string& key, std::string* error) {
-  *error = where + ": unknown key \"" + key + "\"";
-  return false;
-}
-
-bool Flag(const Json& value, const std::string& where, bool* out, std::string* error) {
-  if (!ExpectType(value, Json::value_t::boolean, where, error)) return false;
-  *out = value.get<bool>();
-  return true;
-}
-
 // A status as the library returns it: a whole number, negative ones
 // included, or "0x" and the 32 bits in hexadecimal.
 bool Status(const Json& value, const std::string& where, api::Status* out, std::string* error) {
@@ -54,8 +43,8 @@ bool LoadDisplay(const Json& value, const std::string& where, nvidia::Display& d
     if (key == "id") loaded = Word(item, at, &display.id, error);
     else if (key == "connector") loaded = Word(item, at, &display.connector, error);
     else if (key == "handle") loaded = Word(item, at, &display.handle, error);
-    else if (key == "connected") loaded = Flag(item, at, &display.connected, error);
-    else if (key == "panel") loaded = Flag(item, at, &display.panel, error);
+    else if (key == "connected") loaded = ExpectFlag(item, at, &display.connected, error);
+    else if (key == "panel") loaded = ExpectFlag(item, at, &display.panel, error);
     else if (key == "connectorInfoStatus") loaded = Status(item, at, &display.connectorInfoStatus, error);
     else if (key == "handleStatus") loaded = Status(item, at, &display.handleStatus, error);
     else return UnknownKey(where, key, error);
