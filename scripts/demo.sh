@@ -52,3 +52,10 @@ echo "exit code $rc; panel firmware version reported: ${version:-none}; document
 cat tconprobe.xml
 echo "debug log $out/tconprobe_debug.txt:"
 cat tconprobe_debug.txt
+echo
+
+echo "== tconprobe -T (built-in machine: detection of GPU, link and TCON)"
+rm -f detect_log.txt
+rc=0; "$root/build/native/tconprobe/tconprobe" -T || rc=$?
+echo "exit code $rc; detect log $out/detect_log.txt:"
+cat detect_log.txt

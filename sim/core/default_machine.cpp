@@ -3,7 +3,7 @@
 namespace sim {
 
 const char kDefaultMachineJson[] = R"json({
-  "comment": "Built-in machine: a 64-bit laptop with the update packages installed, an Intel GPU with the panel on eDP.",
+  "comment": "Built-in machine: a 64-bit laptop with the update packages installed, an Intel GPU with the KS52310 panel on eDP, its program in flash.",
   "windows": 64,
   "administrator": true,
   "registry": {
@@ -66,7 +66,8 @@ const char kDefaultMachineJson[] = R"json({
     "dpcd": {"0x00000": "14 0a 84 01 01 00 01 00 02 00 00 00 00 0b 00 00"},
     "tcon": {"address": "0xC2"},
     "mcu": {"address": "0xC4", "checksumMilliseconds": 1},
-    "rom": {"size": 65536, "fill": "0xFF", "bytes": {"0x8287": "08"}}
+    "rom": {"size": 65536, "fill": "0xFF", "bytes": {"0x8287": "08"}},
+    "flash": {"programAddress": "0x5000", "versionRecordAt": "0x5F00", "modelId": "0x2310"}
   },
   "power": {"acLine": "online"}
 })json";

@@ -62,6 +62,17 @@ bool ExpectNumberOrHex(const Json& value, const std::string& where, std::uint32_
   return true;
 }
 
+bool ExpectFlag(const Json& value, const std::string& where, bool* out, std::string* error) {
+  if (!ExpectType(value, Json::value_t::boolean, where, error)) return false;
+  *out = value.get<bool>();
+  return true;
+}
+
+bool UnknownKey(const std::string& where, const std::string& key, std::string* error) {
+  *error = where + ": unknown key \"" + key + "\"";
+  return false;
+}
+
 bool ParseHex(const std::string& hex, std::vector<std::uint8_t>* bytes) {
   std::string compact;
   for (char c : hex) {
@@ -75,17 +86,6 @@ bool ParseHex(const std::string& hex, std::vector<std::uint8_t>* bytes) {
     bytes->push_back(static_cast<std::uint8_t>(hi * 16 + lo));
   }
   return true;
-}
-
-bool Flag(const Json& value, const std::string& where, bool* out, std::string* error) {
-  if (!ExpectType(value, Json::value_t::boolean, where, error)) return false;
-  *out = value.get<bool>();
-  return true;
-}
-
-bool UnknownKey(const std::string& where, const std::string& key, std::string* error) {
-  *error = where + ": unknown key \"" + key + "\"";
-  return false;
 }
 
 }  // namespace sim

@@ -18,9 +18,9 @@ bool ExpectNumber(const Json& value, const std::string& where, std::uint32_t lim
 // The same, written as a number or as "0x" and hexadecimal digits.
 bool ExpectNumberOrHex(const Json& value, const std::string& where, std::uint32_t limit,
                        std::uint32_t* out, std::string* error);
-// A true or false.
-bool Flag(const Json& value, const std::string& where, bool* out, std::string* error);
-// Fails with the error every section gives for a key it does not know.
+// true or false.
+bool ExpectFlag(const Json& value, const std::string& where, bool* out, std::string* error);
+// Always false: the error names a key that the place does not know.
 bool UnknownKey(const std::string& where, const std::string& key, std::string* error);
 // Pairs of hexadecimal digits, blanks between them allowed.
 bool ParseHex(const std::string& hex, std::vector<std::uint8_t>* bytes);

@@ -21,9 +21,6 @@ namespace {
 namespace api = platform::intel_cui;
 using platform::HResult;
 
-// The class id the simulated machine registers the ProgID under.
-constexpr platform::Guid kCuiClassId = {
-    0x3C1D5A2E, 0x7B41, 0x4E0F, {0x9A, 0x62, 0x1D, 0x8C, 0x4B, 0x53, 0x75, 0x10}};
 constexpr HResult kENotImpl = static_cast<HResult>(0x80004001u);
 
 std::string Hex8(std::uint32_t value) {
@@ -154,7 +151,7 @@ HResult Create(const platform::Guid& interfaceId, platform::ComInterface** objec
 }  // namespace
 
 void RegisterIntelCui(const Machine& machine) {
-  if (machine.intelGpu) RegisterComClass("Igfxext.CUIExternal", api::kProgId, kCuiClassId, Create);
+  if (machine.intelGpu) RegisterComClass("Igfxext.CUIExternal", api::kProgId, intel::kCuiClassId, Create);
 }
 
 }  // namespace sim

@@ -23,13 +23,13 @@ void TMainForm::FormActivate() {
   if (runMode == 1) {
     gConfig.RunStatus = kStatusDetectOnly;
     detectLog = platform::OpenTextFile("detect_log.txt", "a");
-    // The detection of GPU, link and TCON is not built yet: this mode
-    // leaves its log empty.
+    Detect();
     platform::CloseTextFile(detectLog);
     detectLog = nullptr;
     terminateRequested = true;
     return;
   }
+  if (runMode == 2) Detect();
   ShowConfiguration();
   if (gConfig.DEBUG_LOG != 0) DebugLine("RUN ROM Check");
   btnRunClick();

@@ -47,6 +47,9 @@ class TMainForm {
   bool ParseCommandLine();
   void FormActivate();
   void btnRunClick();
+  // Finds GPU, link, firmware store and TCON model and sets the
+  // configuration to match; RunStatus 5 when nothing usable was found.
+  void Detect();
 
   // Reports.
   void ShowConfiguration();

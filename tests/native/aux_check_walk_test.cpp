@@ -112,6 +112,21 @@ TEST_F(AuxCheckWalkTest, DefaultMachineNeedsExactlyTheProtocolsTransactions) {
   EXPECT_EQ(platform::GetTickCount(), 12u);
 }
 
+TEST_F(AuxCheckWalkTest, NvidiaPanelTakesTheSameShapesWithoutWaits) {
+  LoadMachine(testsupport::ReadFile(SHIPPED_MACHINES_DIR "/tconprobe/nvidia-edp.json"));
+  const Walk walk = CheckWalk(dpaux::kGpuNvidia).Run();
+  ASSERT_EQ(walk.outcome, Outcome::Read);
+  EXPECT_EQ(walk.value, 8u);
+  // The Intel walk's 34 I2C transactions less its one status poll: 32 for
+  // the protocol, and with no 1 ms wait before a read the MCU's 1 ms action
+  // takes five polls of two 100 us transactions.
+  EXPECT_EQ(TraceOf("aux.native").size(), 1u);
+  EXPECT_EQ(TraceOf("aux.i2c write 0xC2 mot=1 bytes=0088").size(), 1u + 5u);  // the set-up check, then the polls
+  EXPECT_EQ(TraceOf("aux.i2c").size(), 32u + 2u * 5u);
+  EXPECT_EQ(TraceOf("nvidia.NvDisp_DpAuxChannelControl").size(), 1u + 32u + 2u * 5u);
+  EXPECT_TRUE(TraceOf("kernel32.Sleep").empty());
+}
+
 TEST_F(AuxCheckWalkTest, ShippedMachinesAnswerAsTheirCommentsSay) {
   struct Case {
     const char* file;
@@ -127,6 +142,12 @@ TEST_F(AuxCheckWalkTest, ShippedMachinesAnswerAsTheirCommentsSay) {
       {"driver-retries.json", {Outcome::Read, 8}},
       {"driver-errors.json", {Outcome::NotConnected, 0}},
       {"no-intel-object.json", {Outcome::NotOpened, 0}},
+      {"nvidia-edp.json", {Outcome::Read, 8}, dpaux::kGpuNvidia},
+      {"nvidia-dp.json", {Outcome::Read, 8}, dpaux::kGpuNvidia, dpaux::kDisplayDp},
+      {"nvidia-library-missing.json", {Outcome::NotOpened, 0}, dpaux::kGpuNvidia},
+      {"nvidia-name-missing.json", {Outcome::NotOpened, 0}, dpaux::kGpuNvidia},
+      {"nvidia-monitor-only.json", {Outcome::NotOpened, 0}, dpaux::kGpuNvidia},
+      {"nvidia-aux-errors.json", {Outcome::NotConnected, 0}, dpaux::kGpuNvidia},
       {"amd-edp.json", {Outcome::Read, 8}, dpaux::kGpuAmd},
       {"amd-dp.json", {Outcome::Read, 8}, dpaux::kGpuAmd, dpaux::kDisplayDp},
       {"amd-atiadlxy.json", {Outcome::Read, 8}, dpaux::kGpuAmd},
@@ -134,6 +155,18 @@ TEST_F(AuxCheckWalkTest, ShippedMachinesAnswerAsTheirCommentsSay) {
       {"amd-missing-name.json", {Outcome::NotOpened, 0}, dpaux::kGpuAmd},
       {"amd-two-adapters.json", {Outcome::Read, 8}, dpaux::kGpuAmd},
       {"amd-short-receives.json", {Outcome::NotConnected, 0}, dpaux::kGpuAmd},
+      // The detection machines: the MCU answers the check on each of them.
+      {"flash-edp.json", {Outcome::Read, 8}},
+      {"flash-dp.json", {Outcome::NotConnected, 0}, dpaux::kGpuIntel, dpaux::kDisplayDp},  // its TCON is at 0xC0
+      {"flash-edp-dp-monitor.json", {Outcome::Read, 8}},
+      {"flash-unknown-model.json", {Outcome::Read, 8}},
+      {"flash-no-version.json", {Outcome::Read, 8}},
+      {"flash-edp-nvidia.json", {Outcome::Read, 8}, dpaux::kGpuNvidia},
+      {"flash-edp-amd.json", {Outcome::Read, 8}, dpaux::kGpuAmd},
+      {"eeprom-400.json", {Outcome::Read, 8}},
+      {"eeprom-040.json", {Outcome::Read, 8}},
+      {"eeprom-both.json", {Outcome::Read, 8}},
+      {"eeprom-unsigned.json", {Outcome::Read, 8}},
   };
   std::size_t shipped = 0;
   for (const auto& entry : std::filesystem::directory_iterator(SHIPPED_MACHINES_DIR "/tconprobe")) {
@@ -143,6 +176,7 @@ TEST_F(AuxCheckWalkTest, ShippedMachinesAnswerAsTheirCommentsSay) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
     dpaux::ForgetIntelDisplayIds();
+    dpaux::ForgetNvidiaLibrary();
     LoadMachine(testsupport::ReadFile(std::string(SHIPPED_MACHINES_DIR "/tconprobe/") + c.file));
     const Walk walk = CheckWalk(c.gpuType, c.displayType).Run();
     EXPECT_EQ(walk.outcome, c.expected.outcome);

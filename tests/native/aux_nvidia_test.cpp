@@ -48,6 +48,20 @@ class AuxNvidiaTest : public AuxLayerTest {
     }
     return calls;
   }
+  // One transfer on a fresh channel: the records handed to the library and
+  // the bytes written on the bus. Small-EEPROM addressing (device 0xA0)
+  // finds the TCON at 0xA2 and the MCU at 0xA4.
+  void ExpectShape(dpaux::KSXAUX_I2C_PARAM record, const Lines& calls, const Lines& written) {
+    UseNvidia(record.i2cAddress == 0xA0
+                  ? R"({"panel": {"tcon": {"address": "0xA2"}, "mcu": {"address": "0xA4"}}})"
+                  : "{}");
+    OpenChannel();
+    EXPECT_EQ(Transfer(record), 0);
+    EXPECT_EQ(AuxCalls(), calls);
+    EXPECT_EQ(WrittenBytes(), written);
+    dpaux::KSXAUX_CLOSE_PARAM close{4};
+    KSXAUX_CloseDll(&close);
+  }
   // The bytes that each write transaction carried on the bus.
   Lines WrittenBytes() const {
     Lines written;
@@ -188,41 +202,51 @@ TEST_F(AuxNvidiaTest, AFailedInitialiseKeepsTheLibraryBoundAndTriesAgain) {
   EXPECT_TRUE(TraceOf("nvidia.NvUnload").empty());
 }
 
-TEST_F(AuxNvidiaTest, ReadShapesByMode) {
+TEST_F(AuxNvidiaTest, TransferShapesByModeDirectionAndPieceSize) {
   struct Case {
     const char* name;
-    std::uint32_t mode, isWrite, address, offset, length;
+    std::uint32_t mode, isWrite, address, offset, length, requestBytes;
     Lines calls;
     Lines written;
   };
   const Case cases[] = {
-      {"two offset bytes, pieces of 12", 1, 0, 0xC2, 0x0500, 30,
+      // Reads: pieces of 12 whatever requestBytes says.
+      {"two offset bytes, pieces of 12", 1, 0, 0xC2, 0x0500, 30, 16,
        {"command=5 address=0xC2 count=2 -> 0", "command=6 address=0xC2 count=12 -> 0",
         "command=6 address=0xC2 count=12 -> 0", "command=3 address=0xC2 count=6 -> 0"},
        {"0500"}},
-      {"one offset byte, the block in the address", 0, 0, 0xA0, 0x01F8, 20,
+      {"one offset byte, the block in the address", 0, 0, 0xA0, 0x01F8, 20, 16,
        {"command=5 address=0xA2 count=1 -> 0", "command=6 address=0xA2 count=12 -> 0",
         "command=3 address=0xA4 count=8 -> 0"},
        {"f8"}},
-      {"mode 5: the high byte alone", 5, 0, 0xC2, 0x1234, 1,
+      {"mode 5: the high byte alone", 5, 0, 0xC2, 0x1234, 1, 16,
        {"command=5 address=0xC2 count=1 -> 0", "command=3 address=0xC2 count=1 -> 0"}, {"12"}},
-      {"mode 4: no offset phase", 4, 0, 0xC2, 0x0500, 13,
+      {"mode 4: no offset phase", 4, 0, 0xC2, 0x0500, 13, 2,
        {"command=6 address=0xC2 count=12 -> 0", "command=3 address=0xC2 count=1 -> 0"}, {}},
-      {"raw read", 3, 1, 0xC2, 0x0500, 1, {"command=3 address=0xC2 count=1 -> 0"}, {}},
-      {"mode 7: the low byte, even for a write", 7, 1, 0xC2, 0x1234, 1,
+      {"raw read", 3, 1, 0xC2, 0x0500, 1, 16, {"command=3 address=0xC2 count=1 -> 0"}, {}},
+      {"mode 7: the low byte, even for a write", 7, 1, 0xC2, 0x1234, 1, 16,
        {"command=5 address=0xC2 count=2 -> 0", "command=3 address=0xC2 count=1 -> 0"}, {"0034"}},
+      // Writes: pieces of requestBytes.
+      {"two offset bytes, pieces of requestBytes", 1, 1, 0xC2, 0x0089, 5, 2,
+       {"command=5 address=0xC2 count=2 -> 0", "command=5 address=0xC2 count=2 -> 0",
+        "command=5 address=0xC2 count=2 -> 0", "command=2 address=0xC2 count=1 -> 0"},
+       {"0089", "0102", "0304", "05"}},
+      {"request cut to the length", 1, 1, 0xC2, 0x0089, 3, 16,
+       {"command=5 address=0xC2 count=2 -> 0", "command=2 address=0xC2 count=3 -> 0"}, {"0089", "010203"}},
+      {"one offset byte, the block in the address of every piece", 0, 1, 0xA0, 0x01FF, 3, 1,
+       {"command=5 address=0xA2 count=1 -> 0", "command=5 address=0xA2 count=1 -> 0",
+        "command=5 address=0xA4 count=1 -> 0", "command=2 address=0xA4 count=1 -> 0"},
+       {"ff", "01", "02", "03"}},
+      {"raw write", 2, 0, 0xC2, 0x0089, 3, 2,
+       {"command=5 address=0xC2 count=2 -> 0", "command=2 address=0xC2 count=1 -> 0"}, {"0102", "03"}},
+      {"mode 4 writes as the default", 4, 1, 0xC2, 0x0089, 1, 16,
+       {"command=5 address=0xC2 count=2 -> 0", "command=2 address=0xC2 count=1 -> 0"}, {"0089", "01"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    UseNvidia(R"({"panel": {"tcon": {"address": "0xA2"}, "mcu": {"address": "0xA4"}}})");
-    if (c.address == 0xC2) UseNvidia();
-    OpenChannel();
-    std::uint8_t data[32] = {};
-    EXPECT_EQ(Transfer(I2c(c.mode, c.isWrite, c.address, c.offset, data, c.length)), 0);
-    EXPECT_EQ(AuxCalls(), c.calls);
-    EXPECT_EQ(WrittenBytes(), c.written);
-    dpaux::KSXAUX_CLOSE_PARAM close{4};
-    KSXAUX_CloseDll(&close);
+    std::uint8_t data[32] = {1, 2, 3, 4, 5};
+    ExpectShape(I2c(c.mode, c.isWrite, c.address, c.offset, data, c.length, c.requestBytes),
+                c.calls, c.written);
   }
 }
 
@@ -246,43 +270,6 @@ TEST_F(AuxNvidiaTest, ModeSixSendsTheBuffersFirstBytesAndBoundsThem) {
   EXPECT_EQ(Transfer(I2c(6, 0, 0xC2, 0x0011, big, 32)), -1);  // more than a record holds
   EXPECT_EQ(Transfer(I2c(6, 0, 0xC2, 0x0005, big, 4)), -1);   // more than the buffer
   EXPECT_TRUE(AuxCalls().empty());
-}
-
-TEST_F(AuxNvidiaTest, WriteShapesByModeAndPieceSize) {
-  struct Case {
-    const char* name;
-    std::uint32_t mode, address, offset, length, requestBytes;
-    Lines calls;
-    Lines written;
-  };
-  const Case cases[] = {
-      {"two offset bytes, pieces of requestBytes", 1, 0xC2, 0x0089, 5, 2,
-       {"command=5 address=0xC2 count=2 -> 0", "command=5 address=0xC2 count=2 -> 0",
-        "command=5 address=0xC2 count=2 -> 0", "command=2 address=0xC2 count=1 -> 0"},
-       {"0089", "0102", "0304", "05"}},
-      {"request cut to the length", 1, 0xC2, 0x0089, 3, 16,
-       {"command=5 address=0xC2 count=2 -> 0", "command=2 address=0xC2 count=3 -> 0"}, {"0089", "010203"}},
-      {"one offset byte, the block in the address of every piece", 0, 0xA0, 0x01FF, 3, 1,
-       {"command=5 address=0xA2 count=1 -> 0", "command=5 address=0xA2 count=1 -> 0",
-        "command=5 address=0xA4 count=1 -> 0", "command=2 address=0xA4 count=1 -> 0"},
-       {"ff", "01", "02", "03"}},
-      {"raw write", 2, 0xC2, 0x0089, 3, 2,
-       {"command=5 address=0xC2 count=2 -> 0", "command=2 address=0xC2 count=1 -> 0"}, {"0102", "03"}},
-      {"mode 4 writes as the default", 4, 0xC2, 0x0089, 1, 16,
-       {"command=5 address=0xC2 count=2 -> 0", "command=2 address=0xC2 count=1 -> 0"}, {"0089", "01"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    UseNvidia(R"({"panel": {"tcon": {"address": "0xA2"}, "mcu": {"address": "0xA4"}}})");
-    if (c.address == 0xC2) UseNvidia();
-    OpenChannel();
-    std::uint8_t data[] = {1, 2, 3, 4, 5};
-    EXPECT_EQ(Transfer(I2c(c.mode, 1, c.address, c.offset, data, c.length, c.requestBytes)), 0);
-    EXPECT_EQ(AuxCalls(), c.calls);
-    EXPECT_EQ(WrittenBytes(), c.written);
-    dpaux::KSXAUX_CLOSE_PARAM close{4};
-    KSXAUX_CloseDll(&close);
-  }
 }
 
 TEST_F(AuxNvidiaTest, AOneByteWriteWhoseHeaderIsRefusedGoesAsOneTransaction) {

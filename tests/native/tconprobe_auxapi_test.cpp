@@ -40,7 +40,12 @@ TEST_F(AuxApiTest, OpenTriesTheBackEndsInTurnAndKeepsTheLastTried) {
     int result;
     std::int32_t gpuType;
   };
+  const char* nvidiaOnly =
+      R"({"intelGpu": null, "nvidiaGpu": {"gpus": [{"displays": [{"id": 1, "connector": 71}]}]}})";
   const Case cases[] = {
+      {nvidiaOnly, 0, 0, 2},  // Intel, AMD, then NVIDIA opens
+      {nvidiaOnly, 2, 0, 2},
+      {nvidiaOnly, 1, -1, 1},
       {"{}", 1, 0, 1},
       {"{}", 0, 0, 1},                     // Intel is tried first
       {R"({"intelGpu": null})", 0, -1, 2},  // then AMD, then NVIDIA

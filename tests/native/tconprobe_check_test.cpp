@@ -127,8 +127,9 @@ TEST_F(CheckTest, FailedStatusReadsPauseAndAreRetriedUntilTheTimeOut) {
 }
 
 TEST_F(CheckTest, LargeRegionsGoInPiecesWhoseResultsAddUp) {
-  // ROM bytes 1 at 0x0000 and 0xFFFF, 2 at 0x10000, 4 at 0x1FFFF, the rest 0.
-  UseMachine(R"({"panel": {"rom": {"size": 131072, "fill": "0x00",
+  // ROM bytes 1 at 0x0000 and 0xFFFF, 2 at 0x10000, 4 at 0x1FFFF, the rest 0
+  // (no program in it).
+  UseMachine(R"({"panel": {"flash": null, "rom": {"size": 131072, "fill": "0x00",
                  "bytes": {"0x8287": "00", "0x0000": "01", "0xFFFF": "01", "0x10000": "02", "0x1FFFF": "04"}}}})");
   Connect();
   std::uint32_t sum = 0;

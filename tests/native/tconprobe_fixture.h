@@ -1,7 +1,8 @@
 #pragma once
 // tconprobe run in-process on a simulated laptop: an Intel GPU with the
-// panel on eDP, its TCON at 0xC2 and the MCU at 0xC4 over a ROM whose byte
-// at 0x8287 is 8. Each run starts as a fresh process would.
+// KS52310 panel on eDP, its TCON at 0xC2 and the MCU at 0xC4 over a ROM
+// whose byte at 0x8287 is 8, the MCU's program in it at 0x5000. Each run
+// starts as a fresh process would.
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <nlohmann/json.hpp>
@@ -34,7 +35,8 @@ inline const char kPanelMachine[] = R"({
   "panel": {
     "tcon": {"address": "0xC2"},
     "mcu": {"address": "0xC4", "checksumMilliseconds": 1},
-    "rom": {"size": 65536, "fill": "0xFF", "bytes": {"0x8287": "08"}}
+    "rom": {"size": 65536, "fill": "0xFF", "bytes": {"0x8287": "08"}},
+    "flash": {"programAddress": "0x5000", "modelId": "0x2310"}
   }
 })";
 

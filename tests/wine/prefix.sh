@@ -7,6 +7,7 @@
 set -u
 action=$1
 state=$2
+here=$(cd "$(dirname "$0")" && pwd)
 wine=/usr/lib/wine/wine64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
@@ -36,6 +37,15 @@ setup)
     "$wine" cmd /c exit 0 </dev/null >/dev/null 2>&1 && break
     sleep 0.1
   done
+  # The GPU vendors' stand-ins (sim/windows) go beside the system's DLLs, and
+  # the Intel CUI class is registered as the graphics driver registers it.
+  standins="$3/sim/windows"
+  if [ -f "$standins/standin_machine.dll" ]; then
+    cp "$standins"/*.dll "$WINEPREFIX/drive_c/windows/system32/" || exit 1
+    registration="Z:$(cd "$here/../../sim/windows" && pwd)/standins.reg"
+    "$wine" reg import "${registration//\//\\}" </dev/null >"$state/reg.log" 2>&1 ||
+      { cat "$state/reg.log"; exit 1; }
+  fi
   echo "Wine prefix ready: $WINEPREFIX"
   ;;
 cleanup)

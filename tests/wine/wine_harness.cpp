@@ -49,9 +49,23 @@ const std::string& Prefix() {
 
 testsupport::ProcessResult RunWine(const std::string& exe, const std::vector<std::string>& arguments,
                                    const std::string& workingDir, int timeoutSeconds) {
+  return RunWineWith({}, exe, arguments, workingDir, timeoutSeconds);
+}
+
+testsupport::ProcessResult RunWineWith(const std::map<std::string, std::string>& environment,
+                                       const std::string& exe, const std::vector<std::string>& arguments,
+                                       const std::string& workingDir, int timeoutSeconds) {
   std::vector<std::string> argv{kWineLoader, exe};
   argv.insert(argv.end(), arguments.begin(), arguments.end());
-  return testsupport::RunProcess(argv, WineEnvironment(), workingDir, timeoutSeconds);
+  std::map<std::string, std::string> merged = WineEnvironment();
+  for (const auto& [key, value] : environment) merged[key] = value;
+  return testsupport::RunProcess(argv, merged, workingDir, timeoutSeconds);
+}
+
+std::string WindowsPath(const std::string& hostPath) {
+  std::string path = "Z:" + hostPath;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
 }
 
 std::map<std::string, std::string> WineEnvironment() {

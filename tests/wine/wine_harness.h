@@ -19,6 +19,15 @@ const std::string& Prefix();
 testsupport::ProcessResult RunWine(const std::string& exe, const std::vector<std::string>& arguments,
                                    const std::string& workingDir, int timeoutSeconds = 120);
 
+// The same with more environment, such as the machine file of the GPU
+// stand-ins (sim/windows).
+testsupport::ProcessResult RunWineWith(const std::map<std::string, std::string>& environment,
+                                       const std::string& exe, const std::vector<std::string>& arguments,
+                                       const std::string& workingDir, int timeoutSeconds = 120);
+
+// A host path as a Wine program names it, on the drive Z: that is the host's root.
+std::string WindowsPath(const std::string& hostPath);
+
 // The environment of every Wine run in this prefix.
 std::map<std::string, std::string> WineEnvironment();
 

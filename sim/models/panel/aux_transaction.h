@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <vector>
 
 // One DisplayPort AUX transaction as it travels on the bus: a request with
 // the DisplayPort request command, the address and at most 16 data bytes,
@@ -36,5 +37,16 @@ struct AuxAnswer {
   unsigned count = 0;  // bytes read, or bytes written before a NACK
   std::uint8_t data[kAuxMaxData] = {};
 };
+
+// The first fault that covers transaction n (counted from 1): faults have
+// `at` and `times`, and cover transaction `at` and the `times` - 1 after
+// it, or with `times` 0 every one from `at` on.
+template <typename Fault>
+const Fault* FaultOn(const std::vector<Fault>& faults, std::uint64_t n) {
+  for (const Fault& fault : faults) {
+    if (n >= fault.at && (fault.times == 0 || n - fault.at < fault.times)) return &fault;
+  }
+  return nullptr;
+}
 
 }  // namespace sim::panel

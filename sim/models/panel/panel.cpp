@@ -14,18 +14,18 @@ RegisterDevice* DeviceOf(Panel& panel, Device which) {
   }
 }
 
+// The TCON and the MCU answer before an EEPROM block at the same address.
 Device FindDevice(const Panel& panel, std::uint32_t address7) {
   if (panel.tcon.address >> 1 == address7) return Device::Tcon;
   if (panel.mcu.device.address >> 1 == address7) return Device::Mcu;
+  if (panel.eeprom && address7 - (panel.eeprom->address >> 1) < 8) return Device::Eeprom;
   return Device::None;
 }
 
 std::optional<AuxReply> TakeFault(const Panel& panel) {
-  for (const AuxFault& fault : panel.faults) {
-    const std::uint64_t n = panel.transactions;
-    if (n >= fault.at && (fault.times == 0 || n - fault.at < fault.times)) return fault.reply;
-  }
-  return std::nullopt;
+  const AuxFault* fault = FaultOn(panel.faults, panel.transactions);
+  if (fault == nullptr) return std::nullopt;
+  return fault->reply;
 }
 
 void Publish(Panel& panel, std::uint16_t at, std::uint32_t value, int bytes) {
@@ -49,6 +49,11 @@ std::uint32_t Be24(const std::uint8_t* bytes) {
 void McuCommand(Panel& panel, std::uint16_t reg, const std::vector<std::uint8_t>& data,
                 std::uint64_t now) {
   Mcu& mcu = panel.mcu;
+  // The flash window works without the connection.
+  if (reg == kMcuFlashWindow && data.size() == 2) {
+    mcu.flashWindow = data[0] == 0x00 && (data[1] == 0x80 || data[1] == 0x70);
+    return;
+  }
   if (reg == kMcuConnect && data.size() == 1 && data[0] == 0x01) {
     mcu.connected = true;
     return;
@@ -113,6 +118,50 @@ std::uint8_t ReadByte(RegisterDevice& device) {
   return found == device.registers.end() ? 0 : found->second;
 }
 
+std::uint8_t RomByte(const Panel& panel, std::uint64_t at) {
+  return at < panel.rom.size() ? panel.rom[at] : 0xFF;
+}
+
+// On a flash panel the MCU shows its program's start at 0x0500, and the
+// flash itself while its window is open.
+std::uint8_t ReadMcuByte(Panel& panel) {
+  RegisterDevice& device = panel.mcu.device;
+  const std::uint16_t at = device.pointer;
+  if (panel.flash && panel.mcu.flashWindow) {
+    ++device.pointer;
+    return RomByte(panel, at);
+  }
+  if (panel.flash && at >= kMcuProbeBlock && at < kMcuProbeBlock + kProbeBlockBytes) {
+    ++device.pointer;
+    return RomByte(panel, std::uint64_t{panel.flash->programAddress} + at);
+  }
+  // The MCU sits inside the TCON and names the TCON's address as the TCON does.
+  if (at == kTconOwnAddress && device.registers.count(at) == 0) {
+    ++device.pointer;
+    const auto found = panel.tcon.registers.find(kTconOwnAddress);
+    return found == panel.tcon.registers.end() ? 0 : found->second;
+  }
+  return ReadByte(device);
+}
+
+// A byte of the EEPROM: the first byte written after the address is the
+// pointer inside the block the address chose.
+void EepromTransfer(Panel& panel, const AuxRequest& request, bool reading, AuxAnswer& answer) {
+  Eeprom& eeprom = *panel.eeprom;
+  for (unsigned i = 0; i < request.length; ++i) {
+    if (reading) {
+      answer.data[i] = eeprom.bytes[eeprom.pointer];
+    } else if (panel.open.pointerBytes == 0) {
+      eeprom.pointer = static_cast<std::uint16_t>(panel.open.eepromBlock * 256 + request.data[i]);
+      panel.open.pointerBytes = 1;
+      continue;
+    } else {
+      eeprom.bytes[eeprom.pointer] = request.data[i];
+    }
+    eeprom.pointer = static_cast<std::uint16_t>((eeprom.pointer + 1) % kEepromBytes);
+  }
+}
+
 AuxAnswer Native(Panel& panel, const AuxRequest& request) {
   AuxAnswer answer;
   if (request.length == 0 || request.address >= kDpcdLimit ||
@@ -137,9 +186,14 @@ AuxAnswer I2c(Panel& panel, const AuxRequest& request, std::uint64_t now) {
   const bool reading = IsRead(request.command);
   const Device target = FindDevice(panel, request.address);
   OpenI2c& open = panel.open;
-  if (open.device != Device::None && open.device != target) Stop(panel, now);
+  const std::uint8_t block = static_cast<std::uint8_t>(request.address & 0x7);
+  if (open.device != Device::None &&
+      (open.device != target || (target == Device::Eeprom && open.eepromBlock != block))) {
+    Stop(panel, now);
+  }
   RegisterDevice* device = DeviceOf(panel, target);
-  if (device == nullptr || device->silent) {
+  const bool silent = target == Device::Eeprom ? panel.eeprom->silent : device == nullptr || device->silent;
+  if (silent) {
     Stop(panel, now);
     answer.reply = AuxReply::Nack;
     return answer;
@@ -147,16 +201,21 @@ AuxAnswer I2c(Panel& panel, const AuxRequest& request, std::uint64_t now) {
   if (open.device == Device::None) {
     open.device = target;  // start condition with the address
     open.reading = reading;
+    open.eepromBlock = block;
   } else if (open.reading != reading) {
     EndWrite(panel, now);  // repeated start in the other direction
     open.reading = reading;
   }
   if ((request.command & 0x3) != kI2cWriteStatus) {
-    for (unsigned i = 0; i < request.length; ++i) {
-      if (reading)
-        answer.data[i] = ReadByte(*device);
-      else
-        WriteByte(panel, *device, request.data[i]);
+    if (target == Device::Eeprom) {
+      EepromTransfer(panel, request, reading, answer);
+    } else {
+      for (unsigned i = 0; i < request.length; ++i) {
+        if (reading)
+          answer.data[i] = target == Device::Mcu ? ReadMcuByte(panel) : ReadByte(*device);
+        else
+          WriteByte(panel, *device, request.data[i]);
+      }
     }
     answer.count = request.length;
   }
@@ -181,6 +240,17 @@ AuxAnswer Transact(Panel& panel, const AuxRequest& request, std::uint64_t now) {
     return answer;
   }
   return IsNative(request.command) ? Native(panel, request) : I2c(panel, request, now);
+}
+
+AuxAnswer TransactWithoutPanel(const AuxRequest& request) {
+  AuxAnswer answer;
+  if (!IsNative(request.command) || request.length == 0 || request.length > kAuxMaxData ||
+      request.address >= kDpcdLimit || kDpcdLimit - request.address < request.length) {
+    answer.reply = AuxReply::Nack;
+    return answer;
+  }
+  answer.count = request.length;  // reads answer zeros
+  return answer;
 }
 
 std::uint32_t RomChecksum(const std::vector<std::uint8_t>& rom, std::uint32_t start,

@@ -1,5 +1,7 @@
 #include "sim/models/panel/panel_file.h"
 
+#include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "sim/core/text_codec.h"
@@ -42,7 +44,7 @@ bool LoadDevice(const Json& value, const std::string& where, panel::RegisterDevi
     return false;
   }
   if (value.contains("silent") &&
-      !Flag(value["silent"], where + " \"silent\"", &device.silent, error)) {
+      !ExpectFlag(value["silent"], where + " \"silent\"", &device.silent, error)) {
     return false;
   }
   if (value.contains("registers")) {
@@ -80,9 +82,9 @@ bool LoadMcu(const Json& value, panel::Mcu& mcu, std::string* error) {
       if (!ExpectNumber(item, at, 3600000, &number, error)) return false;
       mcu.checksumMicroseconds = number * 1000;
     } else if (key == "neverDone") {
-      if (!Flag(item, at, &mcu.neverDone, error)) return false;
+      if (!ExpectFlag(item, at, &mcu.neverDone, error)) return false;
     } else if (key == "wrongEcho") {
-      if (!Flag(item, at, &mcu.wrongEcho, error)) return false;
+      if (!ExpectFlag(item, at, &mcu.wrongEcho, error)) return false;
     } else if (key == "setUpStatus") {
       if (!Byte(item, at, &mcu.setUpStatus, error)) return false;
     } else if (key == "actionStatus") {
@@ -124,6 +126,125 @@ bool LoadRom(const Json& value, std::vector<std::uint8_t>& rom, std::string* err
   return true;
 }
 
+// The signature the TCON's firmware tools look for in an EEPROM.
+constexpr std::uint8_t kEepromSignature[] = {0x2D, 0x5A, 0x5A, 0x5A};
+
+bool LoadEeprom(const Json& value, std::optional<panel::Eeprom>& eeprom, std::string* error) {
+  const std::string where = "panel eeprom";
+  if (!ExpectType(value, Json::value_t::object, where, error)) return false;
+  panel::Eeprom loaded;
+  for (const auto& [key, item] : value.items()) {
+    const std::string at = where + " \"" + key + "\"";
+    if (key == "address") {
+      if (!Byte(item, at, &loaded.address, error)) return false;
+    } else if (key == "silent") {
+      if (!ExpectFlag(item, at, &loaded.silent, error)) return false;
+    } else if (key == "bytes") {
+      std::vector<std::pair<std::uint32_t, std::uint8_t>> bytes;
+      if (!ByteMap(item, where + " bytes", panel::kEepromBytes, &bytes, error)) return false;
+      for (const auto& [address, byte] : bytes) loaded.bytes[address] = byte;
+    } else if (key != "signatureAt") {
+      return UnknownKey(where, key, error);
+    }
+  }
+  // The signatures go in last, over the bytes.
+  if (value.contains("signatureAt")) {
+    const Json& list = value["signatureAt"];
+    if (!ExpectType(list, Json::value_t::array, where + " \"signatureAt\"", error)) return false;
+    for (const Json& item : list) {
+      std::uint32_t address = 0;
+      if (!ExpectNumberOrHex(item, where + " \"signatureAt\"", panel::kEepromBytes - sizeof kEepromSignature,
+                             &address, error)) {
+        return false;
+      }
+      for (std::uint8_t byte : kEepromSignature) loaded.bytes[address++] = byte;
+    }
+  }
+  eeprom = std::move(loaded);
+  return true;
+}
+
+// Where the flash's probe block and version record go; placed into the ROM
+// once the whole section is read, so that the ROM's own keys come first.
+struct FlashPlan {
+  panel::Flash flash;
+  std::vector<std::uint8_t> probeBlock;
+  std::optional<std::uint32_t> versionRecordAt;
+  std::uint32_t modelId = 0x2310;
+};
+
+// A probe block that the tools take for flash: bytes 0 to 126 do not add up
+// to a multiple of 256, and byte 127 makes the whole sum one.
+std::vector<std::uint8_t> SignedProbeBlock() {
+  std::vector<std::uint8_t> block(panel::kProbeBlockBytes);
+  unsigned sum = 0;
+  for (unsigned i = 0; i + 1 < block.size(); ++i) {
+    block[i] = static_cast<std::uint8_t>(0x31 + 7 * i);
+    sum += block[i];
+  }
+  block.back() = static_cast<std::uint8_t>(256 - sum % 256);
+  return block;
+}
+
+// The version record: 55 AA 66 99 "VERS", then the model id, high byte first.
+std::vector<std::uint8_t> VersionRecord(std::uint32_t modelId) {
+  return {0x55, 0xAA, 0x66, 0x99, 'V', 'E', 'R', 'S', static_cast<std::uint8_t>(modelId >> 8),
+          static_cast<std::uint8_t>(modelId)};
+}
+
+bool LoadFlash(const Json& value, FlashPlan* plan, std::string* error) {
+  const std::string where = "panel flash";
+  if (!ExpectType(value, Json::value_t::object, where, error)) return false;
+  plan->probeBlock = SignedProbeBlock();
+  bool recordPlaced = false;
+  for (const auto& [key, item] : value.items()) {
+    const std::string at = where + " \"" + key + "\"";
+    std::uint32_t number = 0;
+    if (key == "programAddress") {
+      if (!ExpectNumberOrHex(item, at, kRomLimit - 1, &plan->flash.programAddress, error)) return false;
+    } else if (key == "probeBlock") {
+      if (!item.is_string() || !ParseHex(item.get<std::string>(), &plan->probeBlock) ||
+          plan->probeBlock.size() != panel::kProbeBlockBytes) {
+        *error = at + " must be 128 hexadecimal bytes";
+        return false;
+      }
+    } else if (key == "versionRecordAt") {
+      recordPlaced = true;
+      if (item.is_null()) continue;
+      if (!ExpectNumberOrHex(item, at, kRomLimit - 10, &number, error)) return false;
+      plan->versionRecordAt = number;
+    } else if (key == "modelId") {
+      if (!ExpectNumberOrHex(item, at, 0xFFFF, &plan->modelId, error)) return false;
+    } else {
+      return UnknownKey(where, key, error);
+    }
+  }
+  if (!recordPlaced) plan->versionRecordAt = plan->flash.programAddress + 0x0F00;
+  return true;
+}
+
+bool PlaceInRom(std::vector<std::uint8_t>& rom, std::uint64_t at, const std::vector<std::uint8_t>& bytes,
+                const char* what, std::string* error) {
+  if (at + bytes.size() > rom.size()) {
+    *error = std::string("panel flash: the ") + what + " must lie inside the ROM's size";
+    return false;
+  }
+  std::copy(bytes.begin(), bytes.end(), rom.begin() + static_cast<std::ptrdiff_t>(at));
+  return true;
+}
+
+bool PlaceFlash(const FlashPlan& plan, panel::Panel& panel, std::string* error) {
+  if (panel.rom.empty()) panel.rom.assign(0x10000, 0xFF);
+  const std::uint64_t probeAt = std::uint64_t{plan.flash.programAddress} + panel::kMcuProbeBlock;
+  if (!PlaceInRom(panel.rom, probeAt, plan.probeBlock, "probe block", error)) return false;
+  if (plan.versionRecordAt &&
+      !PlaceInRom(panel.rom, *plan.versionRecordAt, VersionRecord(plan.modelId), "version record", error)) {
+    return false;
+  }
+  panel.flash = plan.flash;
+  return true;
+}
+
 bool LoadFaults(const Json& value, std::vector<panel::AuxFault>& faults, std::string* error) {
   const std::string where = "panel auxFaults";
   if (!ExpectType(value, Json::value_t::array, where, error)) return false;
@@ -156,6 +277,7 @@ bool LoadFaults(const Json& value, std::vector<panel::AuxFault>& faults, std::st
 
 bool LoadPanelSection(const Json& value, panel::Panel& panel, std::string* error) {
   if (!ExpectType(value, Json::value_t::object, "\"panel\"", error)) return false;
+  std::optional<FlashPlan> flash;
   for (const auto& [key, item] : value.items()) {
     bool ok = true;
     if (key == "dpcd") {
@@ -170,12 +292,17 @@ bool LoadPanelSection(const Json& value, panel::Panel& panel, std::string* error
       ok = LoadRom(item, panel.rom, error);
     } else if (key == "auxFaults") {
       ok = LoadFaults(item, panel.faults, error);
+    } else if (key == "eeprom") {
+      ok = LoadEeprom(item, panel.eeprom, error);
+    } else if (key == "flash") {
+      flash.emplace();
+      ok = LoadFlash(item, &*flash, error);
     } else {
       return UnknownKey("panel", key, error);
     }
     if (!ok) return false;
   }
-  return true;
+  return !flash || PlaceFlash(*flash, panel, error);
 }
 
 }  // namespace sim

@@ -177,6 +177,78 @@ TEST_F(PanelTest, CommandCompletesAtARepeatedStartAndOnlyWithWholeArguments) {
   EXPECT_EQ(panel.mcu.resultRegister, std::uint16_t{0x0090});
 }
 
+TEST_F(PanelTest, McuShowsItsProgramStartAndOpensTheFlashWindowWithoutAConnection) {
+  panel.rom.assign(0x10000, 0xFF);
+  panel.rom[0x6500] = 0x11;
+  panel.rom[0x657F] = 0x22;
+  panel.rom[0x6580] = 0x33;
+  panel.rom[0x0500] = 0x44;
+  panel.mcu.device.registers[0x0580] = 0x55;
+  // Without a flash the MCU shows its registers.
+  EXPECT_EQ(ReadRegister(kMcu, 0x0500, 1), std::vector<int>{0x00});
+  panel.flash = Flash{0x6000};
+  EXPECT_EQ(ReadRegister(kMcu, 0x0500, 1), std::vector<int>{0x11});
+  EXPECT_EQ(ReadRegister(kMcu, 0x057F, 2), (std::vector<int>{0x22, 0x55}));  // the block ends at 0x057F
+  struct Case {
+    std::vector<int> window;
+    std::vector<int> at0500;
+  };
+  const Case cases[] = {{{0x00, 0x80}, {0x44}}, {{0x00, 0x00}, {0x11}}, {{0x00, 0x70}, {0x44}},
+                        {{0x00, 0x81}, {0x11}}, {{0x00, 0x80, 0x00}, {0x11}}};
+  for (const Case& c : cases) {
+    WriteRegister(kMcu, kMcuFlashWindow, c.window);
+    EXPECT_EQ(ReadRegister(kMcu, 0x0500, 1), c.at0500) << testing::PrintToString(c.window);
+  }
+  WriteRegister(kMcu, kMcuFlashWindow, {0x00, 0x80});
+  EXPECT_EQ(ReadRegister(kMcu, 0xFFFF, 2), (std::vector<int>{0xFF, 0xFF}));  // past the image: erased
+  EXPECT_FALSE(panel.mcu.connected);
+  // Commands still reach the MCU while the window is open.
+  Connect();
+  EXPECT_EQ(ReadRegister(kTcon, 0x0088, 1), std::vector<int>{0x88});
+}
+
+TEST_F(PanelTest, EepromBlocksHaveAddressesOfTheirOwnAndOneBytePointers) {
+  panel.eeprom = Eeprom{};
+  for (unsigned i = 0; i < kEepromBytes; ++i) panel.eeprom->bytes[i] = static_cast<std::uint8_t>(i >> 8 ^ i);
+  // Block 4 at 0xC8, block 5 at 0xCA: a write of the pointer, then a read.
+  EXPECT_EQ(Do(Write(0xC8 >> 1, true, {0x00})).reply, AuxReply::Ack);
+  EXPECT_EQ(Data(Do(Read(0xC8 >> 1, false, 4))), (std::vector<int>{0x04, 0x05, 0x06, 0x07}));
+  Do(Write(0xCA >> 1, false, {0x10}));
+  EXPECT_EQ(Data(Do(Read(0xCA >> 1, false, 2))), (std::vector<int>{0x15, 0x14}));
+  // The next write's first byte is a pointer again; the bytes after it are stored.
+  Do(Write(0xCE >> 1, false, {0xFF, 0xAB, 0xCD}));
+  EXPECT_EQ(panel.eeprom->bytes[0x7FF], 0xAB);
+  EXPECT_EQ(panel.eeprom->bytes[0x000], 0xCD);  // the pointer wraps through the whole memory
+  // The TCON at 0xC2 and the MCU at 0xC4 answer before blocks 1 and 2; the
+  // MCU names the TCON's address as the TCON does.
+  EXPECT_EQ(ReadRegister(kTcon, 0x0201, 1), std::vector<int>{0x61});
+  EXPECT_EQ(ReadRegister(kMcu, 0x0201, 1), std::vector<int>{0x61});
+  EXPECT_EQ(Do(Read(0xD0 >> 1, false, 1)).reply, AuxReply::Nack);  // past block 7
+  panel.eeprom->silent = true;
+  EXPECT_EQ(Do(Read(0xC8 >> 1, false, 1)).reply, AuxReply::Nack);
+}
+
+TEST(MonitorSinkTest, TakesDpcdAccessAndAnswersNoI2cDevice) {
+  AuxRequest native;
+  native.command = kNativeWrite;
+  native.address = 0x102;
+  native.length = 1;
+  EXPECT_EQ(TransactWithoutPanel(native).reply, AuxReply::Ack);
+  native.command = kNativeRead;
+  native.data[0] = 0x55;
+  const AuxAnswer read = TransactWithoutPanel(native);
+  EXPECT_EQ(read.reply, AuxReply::Ack);
+  EXPECT_EQ(read.count, 1u);
+  EXPECT_EQ(read.data[0], 0);
+  native.length = 17;
+  EXPECT_EQ(TransactWithoutPanel(native).reply, AuxReply::Nack);
+  AuxRequest i2c;
+  i2c.command = kI2cRead;
+  i2c.address = 0x62;
+  i2c.length = 1;
+  EXPECT_EQ(TransactWithoutPanel(i2c).reply, AuxReply::Nack);
+}
+
 TEST(RomChecksumTest, AddsBytesIn24BitsAndReadsErasedBeyondTheImage) {
   const std::vector<std::uint8_t> rom = {1, 2, 3};
   EXPECT_EQ(RomChecksum(rom, 0, 3), 6u);

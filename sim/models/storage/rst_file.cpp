@@ -53,7 +53,7 @@ bool LoadFault(const Json& value, const std::string& where, CommandFault* fault,
   for (const auto& [key, item] : value.items()) {
     std::uint32_t number = 0;
     if (key == "fail") {
-      if (!Flag(item, where + " \"fail\"", &fault->fail, error)) return false;
+      if (!ExpectFlag(item, where + " \"fail\"", &fault->fail, error)) return false;
     } else if (key == "dataBytes" || key == "bytesReturned" || key == "returnCode") {
       if (!ExpectNumber(item, where + " \"" + key + "\"", 0xFFFFFFFFu, &number, error)) return false;
       (key == "dataBytes" ? fault->dataBytes : key == "bytesReturned" ? fault->bytesReturned
@@ -153,9 +153,9 @@ bool LoadController(const Json& item, RstController& controller, const std::stri
       controller.port = static_cast<std::uint8_t>(number);
       hasPort = true;
     } else if (key == "passThrough") {
-      if (!Flag(value, where + " \"passThrough\"", &controller.passThrough, error)) return false;
+      if (!ExpectFlag(value, where + " \"passThrough\"", &controller.passThrough, error)) return false;
     } else if (key == "heldByOtherProgram") {
-      if (!Flag(value, where + " \"heldByOtherProgram\"", &controller.heldByOtherProgram, error)) {
+      if (!ExpectFlag(value, where + " \"heldByOtherProgram\"", &controller.heldByOtherProgram, error)) {
         return false;
       }
     } else if (key == "drives") {

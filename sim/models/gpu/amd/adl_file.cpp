@@ -98,7 +98,7 @@ bool LoadDisplay(const Json& value, const std::string& where, amd::Display& disp
     } else if (key == "flags") {
       loaded = ExpectNumberOrHex(item, at, 0xFFFFFFFFu, &display.flags, error);
     } else if (key == "panel") {
-      loaded = Flag(item, at, &display.panel, error);
+      loaded = ExpectFlag(item, at, &display.panel, error);
     } else {
       return UnknownKey(where, key, error);
     }
@@ -117,9 +117,9 @@ bool LoadAdapter(const Json& value, const std::string& where, amd::Adapter& adap
     if (key == "index") {
       loaded = Signed(item, at, &adapter.index, error);
     } else if (key == "active") {
-      loaded = Flag(item, at, &adapter.active, error);
+      loaded = ExpectFlag(item, at, &adapter.active, error);
     } else if (key == "displayListFails") {
-      loaded = Flag(item, at, &adapter.displayListFails, error);
+      loaded = ExpectFlag(item, at, &adapter.displayListFails, error);
     } else if (key == "displayCount") {
       loaded = Signed(item, at, &count, error);
       adapter.displayCount = count;
@@ -164,7 +164,7 @@ bool LoadSection(const Json& value, std::optional<amd::Adl>& gpu, std::string* e
       loaded = Signed(item, at, &count, error);
       adl.adapterCount = count;
     } else if (key == "adapterInfoFails") {
-      loaded = Flag(item, at, &adl.adapterInfoFails, error);
+      loaded = ExpectFlag(item, at, &adl.adapterInfoFails, error);
     } else if (key == "adapters") {
       const auto loadAdapter = [&adl](const Json& entry, const std::string& place,
                                       amd::Adapter& adapter, std::string* fault) {

@@ -16,21 +16,13 @@ void PutWord(std::uint8_t* record, std::size_t offset, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) record[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
-const DriverFault* FaultFor(const Cui& cui) {
-  const std::uint64_t n = cui.auxExchanges;
-  for (const DriverFault& fault : cui.faults) {
-    if (n >= fault.at && (fault.times == 0 || n - fault.at < fault.times)) return &fault;
-  }
-  return nullptr;
-}
-
-bool IsAttached(const Cui& cui, std::uint32_t id) {
+const AttachedDevice* FindAttached(const Cui& cui, std::uint32_t id) {
   for (const Display& display : cui.displays) {
     for (const AttachedDevice& device : display.devices) {
-      if (device.id == id) return true;
+      if (device.id == id) return &device;
     }
   }
-  return false;
+  return nullptr;
 }
 
 bool IsGetCode(std::uint32_t code) { return code == 1 || code == 5 || code == 9; }
@@ -48,10 +40,11 @@ BlockAnswer Aux(Cui& cui, panel::Panel& panel, std::uint64_t now, bool set, std:
     return answer;
   }
   ++cui.auxExchanges;
-  const DriverFault* fault = FaultFor(cui);
+  const DriverFault* fault = panel::FaultOn(cui.faults, cui.auxExchanges);
+  const AttachedDevice* device = FindAttached(cui, Word(record, 0));
   if (fault != nullptr && fault->error) {
     answer.error = *fault->error;
-  } else if (!IsAttached(cui, Word(record, 0))) {
+  } else if (device == nullptr) {
     answer.error = kErrorUnknownDevice;
   } else if (count > panel::kAuxMaxData) {
     answer.error = kErrorTooLong;
@@ -62,7 +55,8 @@ BlockAnswer Aux(Cui& cui, panel::Panel& panel, std::uint64_t now, bool set, std:
     request.address = panel::IsNative(request.command) ? address : (address >> 1) & 0x7F;
     request.length = count;
     if (!panel::IsRead(request.command)) std::memcpy(request.data, record + 16, count);
-    answer.bus = panel::Transact(panel, request, now);
+    answer.bus = device->reachesPanel ? panel::Transact(panel, request, now)
+                                      : panel::TransactWithoutPanel(request);
     answer.busUsed = true;
     if (answer.bus.reply == panel::AuxReply::Ack) {
       if (panel::IsRead(request.command)) {

@@ -15,6 +15,11 @@
 // block, and keeps the power feature word in a 180-byte one.
 namespace sim::intel {
 
+// The class id that the ProgID "Igfxext.CUIExternal" is registered under,
+// on the simulated machine and in the Wine test prefix alike.
+inline constexpr platform::Guid kCuiClassId = {
+    0x3C1D5A2E, 0x7B41, 0x4E0F, {0x9A, 0x62, 0x1D, 0x8C, 0x4B, 0x53, 0x75, 0x10}};
+
 inline constexpr platform::HResult kEInvalidArg = static_cast<platform::HResult>(0x80070057u);
 
 // The driver's error codes in the AUX block exchange.
@@ -29,6 +34,7 @@ struct AttachedDevice {
   std::uint32_t id = 0;
   std::uint32_t type = 0;    // the display link codes, 7 for a DisplayPort device on a dock
   std::uint32_t status = 0;  // 1: not active
+  bool reachesPanel = true;  // false: a monitor's sink without the panel behind it
 };
 
 struct Display {

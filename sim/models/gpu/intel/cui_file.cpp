@@ -16,6 +16,9 @@ bool LoadDevice(const Json& value, const std::string& where, intel::AttachedDevi
       if (!ExpectNumber(item, at, 0xFFFFFFFFu, &device.type, error)) return false;
     } else if (key == "status") {
       if (!ExpectNumber(item, at, 0xFFFFFFFFu, &device.status, error)) return false;
+    } else if (key == "panel") {
+      if (!ExpectType(item, Json::value_t::boolean, at, error)) return false;
+      device.reachesPanel = item.get<bool>();
     } else {
       return UnknownKey(where, key, error);
     }

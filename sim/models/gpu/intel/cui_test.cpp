@@ -57,6 +57,16 @@ TEST_F(CuiTest, AuxBlockCarriesOneBusTransaction) {
   EXPECT_EQ(panel.dpcd.at(0x00103), 0x01);
 }
 
+TEST_F(CuiTest, AMonitorWithoutThePanelTakesDpcdWritesAndAnswersNoI2cDevice) {
+  cui.displays.push_back({u"\\\\.\\Display2", {{0x400, 3, 0, false}}});
+  AuxRecord write{0x400, 8, 1, 0x00102, {0xC0}};
+  EXPECT_EQ(Aux(true, write).error, 0u);
+  EXPECT_TRUE(panel.dpcd.empty());  // the panel saw nothing
+  AuxRecord read{0x400, 1, 1, 0xC2, {}};
+  EXPECT_EQ(Aux(false, read).error, intel::kErrorNack);
+  EXPECT_EQ(panel.transactions, 0u);
+}
+
 TEST_F(CuiTest, DriverErrorCodes) {
   struct Case {
     const char* name;

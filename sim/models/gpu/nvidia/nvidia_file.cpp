@@ -43,8 +43,8 @@ bool LoadDisplay(const Json& value, const std::string& where, nvidia::Display& d
     if (key == "id") loaded = Word(item, at, &display.id, error);
     else if (key == "connector") loaded = Word(item, at, &display.connector, error);
     else if (key == "handle") loaded = Word(item, at, &display.handle, error);
-    else if (key == "connected") loaded = Flag(item, at, &display.connected, error);
-    else if (key == "panel") loaded = Flag(item, at, &display.panel, error);
+    else if (key == "connected") loaded = ExpectFlag(item, at, &display.connected, error);
+    else if (key == "panel") loaded = ExpectFlag(item, at, &display.panel, error);
     else if (key == "connectorInfoStatus") loaded = Status(item, at, &display.connectorInfoStatus, error);
     else if (key == "handleStatus") loaded = Status(item, at, &display.handleStatus, error);
     else return UnknownKey(where, key, error);

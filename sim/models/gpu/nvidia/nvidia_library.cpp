@@ -1,6 +1,7 @@
 #include "sim/models/gpu/nvidia/nvidia_library.h"
 
 #include <cstring>
+#include <iterator>
 
 namespace sim::nvidia {
 namespace {
@@ -29,38 +30,19 @@ const Display* FindConnected(const Library& library, bool byHandle, std::uint32_
   return nullptr;
 }
 
-const AuxFault* FaultFor(const Library& library) {
-  const std::uint64_t n = library.auxTransactions;
-  for (const AuxFault& fault : library.auxFaults) {
-    if (n >= fault.at && (fault.times == 0 || n - fault.at < fault.times)) return &fault;
-  }
-  return nullptr;
-}
+// The record's commands 0 to 6 as DisplayPort request commands on the
+// bus; command 4 is none.
+constexpr std::uint8_t kNoCommand = 0xFF;
+constexpr std::uint8_t kBusCommands[] = {
+    panel::kNativeWrite, panel::kNativeRead, panel::kI2cWrite, panel::kI2cRead, kNoCommand,
+    panel::kI2cWrite | panel::kI2cMot, panel::kI2cRead | panel::kI2cMot};
+static_assert(kBusCommands[api::kI2cWriteMot] == (panel::kI2cWrite | panel::kI2cMot) &&
+              kBusCommands[api::kI2cReadStop] == panel::kI2cRead);
 
-// The record's commands as DisplayPort request commands on the bus.
 bool BusCommand(std::uint32_t command, std::uint8_t* bus) {
-  switch (command) {
-    case api::kNativeWrite:
-      *bus = panel::kNativeWrite;
-      return true;
-    case api::kNativeRead:
-      *bus = panel::kNativeRead;
-      return true;
-    case api::kI2cWriteStop:
-      *bus = panel::kI2cWrite;
-      return true;
-    case api::kI2cReadStop:
-      *bus = panel::kI2cRead;
-      return true;
-    case api::kI2cWriteMot:
-      *bus = panel::kI2cWrite | panel::kI2cMot;
-      return true;
-    case api::kI2cReadMot:
-      *bus = panel::kI2cRead | panel::kI2cMot;
-      return true;
-    default:
-      return false;
-  }
+  if (command >= std::size(kBusCommands) || kBusCommands[command] == kNoCommand) return false;
+  *bus = kBusCommands[command];
+  return true;
 }
 
 // The transaction as the display's sink answers it: the panel, or a sink
@@ -198,7 +180,7 @@ AuxAnswer DpAuxChannelControl(Library& library, panel::Panel& panel, std::uint64
     return answer;
   }
   ++library.auxTransactions;
-  const AuxFault* fault = FaultFor(library);
+  const AuxFault* fault = panel::FaultOn(library.auxFaults, library.auxTransactions);
   if (fault != nullptr && fault->status) {
     answer.status = *fault->status;
   } else {
