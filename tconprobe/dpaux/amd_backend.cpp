@@ -37,6 +37,12 @@ void PutWord(std::uint8_t* record, int offset, std::int32_t value) {
   std::memcpy(record + offset, &value, sizeof value);
 }
 
+template <typename Function>
+bool Resolve(Function& entry, platform::Module library, const char* name) {
+  entry = platform::FindFunction<Function>(library, name);
+  return entry != nullptr;
+}
+
 }  // namespace
 
 ADL_INF adlInf;
@@ -95,34 +101,15 @@ std::uint32_t ADL_INF::Bind() {
     const char* name = api::kFunctionNames[i];
     bool found = false;
     switch (i) {
-      case api::kMainControlCreate:
-        found = (mainControlCreate = platform::FindFunction<api::MainControlCreate>(loaded, name));
-        break;
-      case api::kMainControlDestroy:
-        found = (mainControlDestroy = platform::FindFunction<api::MainControlDestroy>(loaded, name));
-        break;
-      case api::kNumberOfAdaptersGet:
-        found = (numberOfAdaptersGet = platform::FindFunction<api::NumberOfAdaptersGet>(loaded, name));
-        break;
-      case api::kAdapterInfoGet:
-        found = (adapterInfoGet = platform::FindFunction<api::AdapterInfoGet>(loaded, name));
-        break;
-      case api::kDisplayInfoGet:
-        found = (displayInfoGet = platform::FindFunction<api::DisplayInfoGet>(loaded, name));
-        break;
-      case api::kAdapterActiveGet:
-        found = (adapterActiveGet = platform::FindFunction<api::AdapterActiveGet>(loaded, name));
-        break;
-      case api::kNativeAuxChannelAccess:
-        found = (nativeAuxChannelAccess =
-                     platform::FindFunction<api::NativeAuxChannelAccess>(loaded, name));
-        break;
-      case api::kDdcBlockAccessGet:
-        found = (ddcBlockAccessGet = platform::FindFunction<api::DdcBlockAccessGet>(loaded, name));
-        break;
-      default:
-        found = platform::GetProcAddress(loaded, name) != nullptr;
-        break;
+      case api::kMainControlCreate: found = Resolve(mainControlCreate, loaded, name); break;
+      case api::kMainControlDestroy: found = Resolve(mainControlDestroy, loaded, name); break;
+      case api::kNumberOfAdaptersGet: found = Resolve(numberOfAdaptersGet, loaded, name); break;
+      case api::kAdapterInfoGet: found = Resolve(adapterInfoGet, loaded, name); break;
+      case api::kDisplayInfoGet: found = Resolve(displayInfoGet, loaded, name); break;
+      case api::kAdapterActiveGet: found = Resolve(adapterActiveGet, loaded, name); break;
+      case api::kNativeAuxChannelAccess: found = Resolve(nativeAuxChannelAccess, loaded, name); break;
+      case api::kDdcBlockAccessGet: found = Resolve(ddcBlockAccessGet, loaded, name); break;
+      default: found = platform::GetProcAddress(loaded, name) != nullptr; break;
     }
     if (i >= api::kRequiredFunctions) connectedDisplaysGet = found;
     else if (!found) complete = false;
