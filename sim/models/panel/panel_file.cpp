@@ -138,7 +138,7 @@ bool LoadEeprom(const Json& value, std::optional<panel::Eeprom>& eeprom, std::st
     if (key == "address") {
       if (!Byte(item, at, &loaded.address, error)) return false;
     } else if (key == "silent") {
-      if (!Flag(item, at, &loaded.silent, error)) return false;
+      if (!ExpectFlag(item, at, &loaded.silent, error)) return false;
     } else if (key == "bytes") {
       std::vector<std::pair<std::uint32_t, std::uint8_t>> bytes;
       if (!ByteMap(item, where + " bytes", panel::kEepromBytes, &bytes, error)) return false;
