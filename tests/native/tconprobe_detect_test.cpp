@@ -584,6 +584,110 @@ TEST_F(DetectTest, FindsThePanelBehindNvidiaOnEachLinkAndMemory) {
   }
 }
 
+// An AMD laptop: one active adapter with an HDMI monitor as its first
+// display and the panel on eDP as its second.
+constexpr char kAmdLaptop[] = R"({"intelGpu": null, "amdGpu": {"adapters": [{"displays": [
+    {"connector": 10, "flags": "0x03"}, {"connector": 16, "flags": "0x03", "panel": true}]}]}})";
+
+std::string AmdMachine(const std::string& panel) {
+  auto machine = nlohmann::ordered_json::parse(kAmdLaptop);
+  machine["panel"] = nlohmann::ordered_json::parse(panel);
+  return machine.dump();
+}
+
+TEST_F(DetectTest, FindsThePanelBehindAmdOnEachMemory) {
+  struct Case {
+    const char* panel;
+    const char* lastLine;
+    int checkStatus;  // of a "-DM" run
+  };
+  const Case cases[] = {
+      {"{}", "recommend based model:KS52310.ini", 0},
+      {R"({"flash": null, "eeprom": {"signatureAt": ["0x0400"]}})", "recommend based model:KS52400.ini", 3},
+      {R"({"flash": null, "eeprom": {"signatureAt": ["0x0500"]}})", "recommend based model:KS52410.ini", 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.panel);
+    UseMachine(AmdMachine(c.panel));
+    EXPECT_EQ(Run({"-T"}), 4);
+    EXPECT_EQ(LastLine(), c.lastLine);
+    EXPECT_EQ(gConfig.GPU_TYPE, 3);
+    EXPECT_EQ(gConfig.DEVICE_TYPE, 2);
+    const std::vector<std::string> lines = LogLines();
+    // Every trial before AMD on eDP: the AMD DisplayPort trial opens the
+    // library and finds no DisplayPort display for its DPCD write.
+    const std::vector<std::string> trials = {"gpu:1, dp:3", "gpu:1, dp:2", "gpu:2, dp:3",
+                                             "gpu:2, dp:2", "gpu:3, dp:3", "gpu:3, dp:2"};
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.begin() + 7), trials);
+    EXPECT_EQ(lines[7], "CHECK I2C over AUX");
+    EXPECT_EQ(gAuxApi.opened, 0);
+    UseMachine(AmdMachine(c.panel));
+    EXPECT_EQ(Run({"-DM", "-o", "out.xml"}), c.checkStatus);
+  }
+}
+
+TEST_F(DetectTest, OnAmdALinkWithoutItsDisplayKeepsTheDisplaySelectedBefore) {
+  // The panel is the adapter's first display, selected when the library is
+  // bound; the DisplayPort trial selects nothing else and reaches it.
+  auto machine = nlohmann::ordered_json::parse(AmdMachine("{}"));
+  auto& displays = machine["amdGpu"]["adapters"][0]["displays"];
+  std::swap(displays[0], displays[1]);
+  UseMachine(machine.dump());
+  EXPECT_EQ(Run({"-T"}), 4);
+  const std::vector<std::string> lines = LogLines();
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 5, lines.begin() + 7),
+            (std::vector<std::string>{"gpu:3, dp:3", "CHECK I2C over AUX"}));
+  EXPECT_EQ(LastLine(), "recommend based model:KS52310.ini");
+  EXPECT_EQ(gConfig.GPU_TYPE, 3);
+  EXPECT_EQ(gConfig.DEVICE_TYPE, 3);
+}
+
+TEST_F(DetectTest, TheLastResultOfTheAmdEdpTrialDecidesWhatNothingFoundMeans) {
+  const std::string unsigned_ = AmdMachine(R"({"flash": null, "eeprom": {}})");
+  const std::vector<std::string> flowTail = {"EEPROM:unknown", std::string(kStamp) + "Detect Model parameter",
+                                             "NO TCON FLOW AVAILABLE"};
+  const std::vector<std::string> gpuTail = {"EEPROM:unknown", "NO GPU AVAILABLE"};
+  UseMachine(unsigned_);
+  Configure();
+  gConfig.GPU_TYPE = 0;
+  gConfig.DEVICE_TYPE = 6;
+  Detect();
+  // The EEPROM answers, without a signature: GPU and link of the last trial stay.
+  std::vector<std::string> lines = LogLines();
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()), flowTail);
+  EXPECT_EQ(gConfig.GPU_TYPE, 3);
+  EXPECT_EQ(gConfig.DEVICE_TYPE, 2);
+  EXPECT_EQ(gConfig.RunStatus, 5);
+  const std::uint64_t firstEeprom = TransactionAfter("aux.i2c write 0xC8", 1, 0);
+  const std::uint64_t secondEeprom = TransactionAfter("aux.i2c write 0xCA", 1, 0);
+  ASSERT_GT(secondEeprom, firstEeprom);
+  ASSERT_GT(firstEeprom, 0u);
+  // Only the second EEPROM read sets the last result.
+  struct Case {
+    std::uint64_t failing;
+    std::vector<std::string> tail;
+    std::int32_t gpu, link;
+  };
+  const Case cases[] = {{firstEeprom, flowTail, 3, 2}, {secondEeprom, gpuTail, 0, 6}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failing);
+    auto machine = nlohmann::ordered_json::parse(unsigned_);
+    machine["panel"]["auxFaults"] = nlohmann::ordered_json::array({{{"at", c.failing}, {"reply", "nack"}}});
+    UseMachine(machine.dump());
+    Configure();
+    gConfig.GPU_TYPE = 0;
+    gConfig.DEVICE_TYPE = 6;
+    Detect();
+    lines = LogLines();
+    EXPECT_EQ(std::vector<std::string>(lines.end() - static_cast<std::ptrdiff_t>(c.tail.size()), lines.end()),
+              c.tail);
+    EXPECT_EQ(gConfig.GPU_TYPE, c.gpu);
+    EXPECT_EQ(gConfig.DEVICE_TYPE, c.link);
+    EXPECT_EQ(gConfig.RunStatus, 5);
+    EXPECT_EQ(gAuxApi.opened, 0);
+  }
+}
+
 TEST(TconModelsTest, VersionRecordsAndProbeBlocks) {
   std::uint8_t buffer[256] = {};
   const std::uint8_t record[10] = {0x55, 0xAA, 0x66, 0x99, 'V', 'E', 'R', 'S', 0x23, 0x10};

@@ -108,7 +108,12 @@ INSTANTIATE_TEST_SUITE_P(
     DetectCase{"eeprom-both.json", 4, "recommend based model:KS52400.ini", 3, nullptr},
     DetectCase{"eeprom-unsigned.json", 5, "NO GPU AVAILABLE", 0, "0008"},
     DetectCase{"no-intel-object.json", 5, "NO GPU AVAILABLE", 2, ""},
-    DetectCase{"matching.json", 5, "NO GPU AVAILABLE", 0, "0008"}),
+    DetectCase{"matching.json", 5, "NO GPU AVAILABLE", 0, "0008"},
+    DetectCase{"flash-edp-nvidia.json", 4, "recommend based model:KS52310.ini", 0, "0008"},
+    DetectCase{"flash-edp-amd.json", 4, "recommend based model:KS52310.ini", 0, "0008"},
+    // The panel answers on AMD eDP, but has neither flash nor an EEPROM: the
+    // check then goes back to the profile's Intel GPU, which is not there.
+    DetectCase{"amd-edp.json", 5, "NO GPU AVAILABLE", 2, ""}),
     [](const auto& info) { return testsupport::TestNameOfFile(info.param.machine); });
 
 TEST_P(TconprobeDetectMachineTest, DetectsAndChecksAsTheMachineDescribes) {
