@@ -2,6 +2,7 @@
 // creates the Intel CUI object from its ProgID and loads the vendor
 // libraries by name as on a PC, and the panel and GPU models behind them
 // answer as on the simulated machine, from copies of the shipped machines.
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -88,6 +89,7 @@ TEST_F(GpuStandInTest, TheCheckReadsThePanelsVersionThroughEachVendor) {
   for (const Case& c : cases) {
     SCOPED_TRACE(Describe(c.machine) + " " + c.option);
     std::filesystem::remove(Path("debug.txt"));
+    std::filesystem::remove(Path("out.xml"));
     std::vector<std::string> arguments{"-o", "out.xml", "-p", "debug.txt"};
     if (*c.option != '\0') arguments.push_back(c.option);
     const auto run = RunOn(c.machine, kTconprobe, arguments);
