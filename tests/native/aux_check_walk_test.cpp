@@ -155,6 +155,18 @@ TEST_F(AuxCheckWalkTest, ShippedMachinesAnswerAsTheirCommentsSay) {
       {"amd-missing-name.json", {Outcome::NotOpened, 0}, dpaux::kGpuAmd},
       {"amd-two-adapters.json", {Outcome::Read, 8}, dpaux::kGpuAmd},
       {"amd-short-receives.json", {Outcome::NotConnected, 0}, dpaux::kGpuAmd},
+      // The detection machines: the MCU answers the check on each of them.
+      {"flash-edp.json", {Outcome::Read, 8}},
+      {"flash-dp.json", {Outcome::NotConnected, 0}, dpaux::kGpuIntel, dpaux::kDisplayDp},  // its TCON is at 0xC0
+      {"flash-edp-dp-monitor.json", {Outcome::Read, 8}},
+      {"flash-unknown-model.json", {Outcome::Read, 8}},
+      {"flash-no-version.json", {Outcome::Read, 8}},
+      {"flash-edp-nvidia.json", {Outcome::Read, 8}, dpaux::kGpuNvidia},
+      {"flash-edp-amd.json", {Outcome::Read, 8}, dpaux::kGpuAmd},
+      {"eeprom-400.json", {Outcome::Read, 8}},
+      {"eeprom-040.json", {Outcome::Read, 8}},
+      {"eeprom-both.json", {Outcome::Read, 8}},
+      {"eeprom-unsigned.json", {Outcome::Read, 8}},
   };
   std::size_t shipped = 0;
   for (const auto& entry : std::filesystem::directory_iterator(SHIPPED_MACHINES_DIR "/tconprobe")) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 #include "tests/support/process.h"
 
@@ -139,6 +141,32 @@ TEST_P(TconprobeDetectMachineTest, DetectsAndChecksAsTheMachineDescribes) {
     EXPECT_NE(Read("out.xml").find(std::string("version=\"") + c.version + "\""), std::string::npos);
   }
   EXPECT_EQ(testsupport::ReadFile(machine), testsupport::ReadFile(kMachines + "/tconprobe/" + c.machine));
+}
+
+// Detection's last NVIDIA trial asks for eDP where only a DisplayPort
+// monitor is connected: the selection fails with the library initialised,
+// and the program's end unloads it and gives it back, after everything else.
+TEST_F(TconprobeMachineRuns, ProgramEndGivesBackAnNvidiaLibraryLeftInitialised) {
+  const std::string machine = dir_ / "machine.json";
+  std::filesystem::copy_file(kMachines + "/tconprobe/nvidia-monitor-only.json", machine);
+  const ProcessResult run = Run({"-T"}, machine);
+  EXPECT_EQ(run.exitCode, 5) << run.stderrBytes;
+  std::vector<std::string> lines;
+  std::string line;
+  for (char c : Read("trace.txt")) {
+    if (c != '\n') {
+      line += c;
+    } else if (line.find("NvidiaAPI.dll") != std::string::npos || line.rfind("nvidia.Nv", 0) == 0) {
+      lines.push_back(std::exchange(line, ""));
+    } else {
+      line.clear();
+    }
+  }
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_NE(lines[lines.size() - 3].find("NvGPU_GetConnectorInfo"), std::string::npos);  // no eDP
+  EXPECT_EQ(lines[lines.size() - 2], "nvidia.NvUnload -> 0");
+  EXPECT_EQ(lines.back(), "kernel32.FreeLibrary NvidiaAPI.dll -> 0");
+  EXPECT_TRUE(Read("trace.txt").ends_with(lines.back() + "\n"));
 }
 
 TEST(TconprobeProgramTest, TheBuiltInMachineDetectsItsPanel) {

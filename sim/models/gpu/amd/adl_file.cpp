@@ -8,17 +8,6 @@ namespace amd_section {
 
 namespace api = platform::adl;
 
-bool UnknownKey(const std::string& where, const std::string& key, std::string* error) {
-  *error = where + ": unknown key \"" + key + "\"";
-  return false;
-}
-
-bool Flag(const Json& value, const std::string& where, bool* out, std::string* error) {
-  if (!ExpectType(value, Json::value_t::boolean, where, error)) return false;
-  *out = value.get<bool>();
-  return true;
-}
-
 // The library's results and counts are signed: a failure or a bad count
 // may be negative.
 bool Signed(const Json& value, const std::string& where, std::int32_t* out, std::string* error) {
@@ -109,7 +98,7 @@ bool LoadDisplay(const Json& value, const std::string& where, amd::Display& disp
     } else if (key == "flags") {
       loaded = ExpectNumberOrHex(item, at, 0xFFFFFFFFu, &display.flags, error);
     } else if (key == "panel") {
-      loaded = Flag(item, at, &display.panel, error);
+      loaded = ExpectFlag(item, at, &display.panel, error);
     } else {
       return UnknownKey(where, key, error);
     }
@@ -128,9 +117,9 @@ bool LoadAdapter(const Json& value, const std::string& where, amd::Adapter& adap
     if (key == "index") {
       loaded = Signed(item, at, &adapter.index, error);
     } else if (key == "active") {
-      loaded = Flag(item, at, &adapter.active, error);
+      loaded = ExpectFlag(item, at, &adapter.active, error);
     } else if (key == "displayListFails") {
-      loaded = Flag(item, at, &adapter.displayListFails, error);
+      loaded = ExpectFlag(item, at, &adapter.displayListFails, error);
     } else if (key == "displayCount") {
       loaded = Signed(item, at, &count, error);
       adapter.displayCount = count;
@@ -175,7 +164,7 @@ bool LoadSection(const Json& value, std::optional<amd::Adl>& gpu, std::string* e
       loaded = Signed(item, at, &count, error);
       adl.adapterCount = count;
     } else if (key == "adapterInfoFails") {
-      loaded = Flag(item, at, &adl.adapterInfoFails, error);
+      loaded = ExpectFlag(item, at, &adl.adapterInfoFails, error);
     } else if (key == "adapters") {
       const auto loadAdapter = [&adl](const Json& entry, const std::string& place,
                                       amd::Adapter& adapter, std::string* fault) {
