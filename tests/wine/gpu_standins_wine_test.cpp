@@ -2,6 +2,7 @@
 // creates the Intel CUI object from its ProgID and loads the vendor
 // libraries by name as on a PC, and the panel and GPU models behind them
 // answer as on the simulated machine, from copies of the shipped machines.
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,8 +19,8 @@ const std::string kMachines = std::string(SHIPPED_MACHINES_DIR) + "/tconprobe/";
 const std::string kEmptyDocument = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<SVMInventory lang=\"en\"/>\r\n";
 
 // A shipped machine, as it is or with the panel's program in flash (the
-// flash section's defaults: a KS52310 at 0x5000), for the vendors whose
-// example machines show the check alone.
+// flash section's defaults: a KS52310 at 0x5000), for links whose example
+// machines show the check alone.
 struct Machine {
   const char* file;
   bool flash = false;
@@ -82,12 +83,13 @@ TEST_F(GpuStandInTest, TheCheckReadsThePanelsVersionThroughEachVendor) {
       {{"mcu-never-done.json"}, "", 2, "", "Read Checksum Fail"},
       {{"no-intel-object.json"}, "", 2, "", "Open DP Fail"},
       {{"flash-edp.json"}, "-DM", 0, "0008", "Read checksum:000008"},
-      {{"nvidia-edp.json", true}, "-DM", 0, "0008", "Read checksum:000008"},
-      {{"amd-edp.json", true}, "-DM", 0, "0008", "Read checksum:000008"},
+      {{"flash-edp-nvidia.json"}, "-DM", 0, "0008", "Read checksum:000008"},
+      {{"flash-edp-amd.json"}, "-DM", 0, "0008", "Read checksum:000008"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Describe(c.machine) + " " + c.option);
     std::filesystem::remove(Path("debug.txt"));
+    std::filesystem::remove(Path("out.xml"));
     std::vector<std::string> arguments{"-o", "out.xml", "-p", "debug.txt"};
     if (*c.option != '\0') arguments.push_back(c.option);
     const auto run = RunOn(c.machine, kTconprobe, arguments);
@@ -114,16 +116,15 @@ TEST_F(GpuStandInTest, DetectionFindsEachVendorAndLink) {
   const Case cases[] = {
       {{"flash-edp.json"}, 4, "gpu:1, dp:2", "recommend based model:KS52310.ini"},
       {{"flash-dp.json"}, 4, "gpu:1, dp:3", "recommend based model:KS52320.ini"},
-      {{"eeprom-400.json"}, 4, "gpu:1, dp:2", "recommend based model:KS52400.ini"},
-      {{"nvidia-edp.json", true}, 4, "gpu:2, dp:2", "recommend based model:KS52310.ini"},
+      {{"flash-edp-nvidia.json"}, 4, "gpu:2, dp:2", "recommend based model:KS52310.ini"},
       {{"nvidia-dp.json", true}, 4, "gpu:2, dp:3", "recommend based model:KS52310.ini"},
-      // AMD keeps the selection it had, adapter 0 display 0, when no DisplayPort display
-      // matches; the eDP panel sits there, so the DisplayPort trial already reaches it.
-      {{"amd-edp.json", true}, 4, "gpu:3, dp:3", "recommend based model:KS52310.ini"},
-      {{"amd-atiadlxy.json", true}, 4, "gpu:3, dp:3", "recommend based model:KS52310.ini"},
+      {{"flash-edp-amd.json"}, 4, "gpu:3, dp:2", "recommend based model:KS52310.ini"},
       {{"amd-dp.json", true}, 4, "gpu:3, dp:3", "recommend based model:KS52310.ini"},
-      // Here nothing answers at adapter 0 display 0; the eDP selection finds the panel.
-      {{"amd-two-adapters.json", true}, 4, "gpu:3, dp:2", "recommend based model:KS52310.ini"},
+      // AMD keeps the selection it had, adapter 0 display 0, when no DisplayPort display
+      // matches; this eDP panel sits there, so the DisplayPort trial already reaches it,
+      // through the library's other file.
+      {{"amd-atiadlxy.json", true}, 4, "gpu:3, dp:3", "recommend based model:KS52310.ini"},
+      // The NVIDIA panel without flash or EEPROM is no TCON flow; the AMD trials find no library.
       {{"nvidia-edp.json"}, 5, "gpu:3, dp:2", "NO GPU AVAILABLE"},
   };
   for (const Case& c : cases) {
