@@ -35,6 +35,13 @@ inline void LoadMachine(const char* json) {
   if (std::getenv("AUXFUZZ_TRACE")) sim::CurrentMachine().tracePath = std::getenv("AUXFUZZ_TRACE");
 }
 
+// The target's machine: loaded with the first input, kept for all others.
+inline sim::Machine& MachineOnce(const char* json) {
+  static const bool loaded = (LoadMachine(json), true);
+  (void)loaded;
+  return sim::CurrentMachine();
+}
+
 struct Request {
   std::uint8_t seed = 0;
   bool native = false, write = false;

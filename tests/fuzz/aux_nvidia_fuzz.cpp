@@ -117,10 +117,8 @@ bool InjectAuxFaults(FuzzInput& input, sim::Machine& machine, bool* any) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool loaded = (LoadMachine(kMachine), true);
-  (void)loaded;
+  sim::Machine& machine = MachineOnce(kMachine);
   FuzzInput input(data, size);
-  sim::Machine& machine = sim::CurrentMachine();
   Reset(machine);
   if (input.Byte() & 1) {
     Select(input, machine);

@@ -46,10 +46,8 @@ Faults InjectFaults(FuzzInput& input, sim::Machine& machine) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool loaded = (LoadMachine(kMachine), true);
-  (void)loaded;
+  sim::Machine& machine = MachineOnce(kMachine);
   FuzzInput input(data, size);
-  sim::Machine& machine = sim::CurrentMachine();
   machine.panel.open = {};
   machine.panel.faults.clear();
   machine.intelGpu->faults.clear();
